@@ -1,0 +1,47 @@
+#ifndef TESSELY_CLI_CLI_H
+#define TESSELY_CLI_CLI_H
+
+#include "platform/FileSystem.h"
+#include "platform/JobHost.h"
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace tessely
+{
+
+/// Exit statuses of tessely-cli.
+enum ExitStatus : int {
+    exitSuccess = 0,
+    exitNothingOrFailed = 1,
+    exitUsage = 2,
+    exitFileError = 3,
+};
+
+/// Everything tessely-cli touches, so that it runs in-process in tests.
+struct CliEnvironment {
+    CliEnvironment(FileSystem& files, std::ostream& output, std::ostream& errors)
+        : fs(files)
+        , out(output)
+        , err(errors)
+    {
+    }
+
+    FileSystem& fs;
+    std::ostream& out;
+    std::ostream& err;
+    /// Draw a live "Processing N" line on `err` (when it is a terminal).
+    bool showProgress = false;
+    /// Today's date for the recombined file's name.
+    Date (*today)() = localToday;
+    /// The folder that relative paths are taken from; empty means the process's current folder.
+    std::string workingFolder;
+};
+
+/// Runs tessely-cli with `args` (the program name excluded) and gives the exit status.
+int runCli(const std::vector<std::string>& args, CliEnvironment& env);
+
+} // namespace tessely
+
+#endif

@@ -1,0 +1,18 @@
+#ifndef TESSELY_EXPORT_EXPORTTOCSV_H
+#define TESSELY_EXPORT_EXPORTTOCSV_H
+
+#include "platform/FileSystem.h"
+#include "platform/JobHost.h"
+
+#include <string>
+
+namespace tessely
+{
+
+/// Writes the raw fields of every contact of `source` into "Split-vCards/Contacts_Export.csv" beside it,
+/// one column per distinct field name and one row per contact. Gives the number of contacts and the folder.
+JobResult ExportToCsv(FileSystem& fs, const std::string& source);
+
+} // namespace tessely
+
+#endif

@@ -1,0 +1,70 @@
+#ifndef TESSELY_PLATFORM_JOBHOST_H
+#define TESSELY_PLATFORM_JOBHOST_H
+
+#include <cstdint>
+#include <string>
+
+namespace tessely
+{
+
+/// A calendar day in local time.
+struct Date {
+    int year = 1970;
+    int month = 1;
+    int day = 1;
+};
+
+/// What a job gives back: the number of items handled (0 means the job failed) and where the output went
+/// (the output folder for split and export, the written file for recombine).
+struct JobResult {
+    std::uint64_t count = 0;
+    std::string location;
+    /// True when the user asked the job to stop before its end.
+    bool stopped = false;
+};
+
+/// How a job talks back to the front end that runs it, without knowing any window.
+class JobHost
+{
+public:
+    virtual ~JobHost() = default;
+    /// Shows or hides the progress status.
+    virtual void showStatus(bool visible) = 0;
+    /// Sets the progress number; the caption reads `statusCaption(number)`.
+    virtual void setStatus(std::uint64_t number) = 0;
+    /// Lets the front end catch up (repaint, handle input). False when the user asked to stop.
+    virtual bool yield() = 0;
+    /// The naming choice: true when split files are to be named from the contact. Read once per contact.
+    virtual bool nameFromContact() = 0;
+    /// Today's local date.
+    virtual Date today() = 0;
+};
+
+/// The status caption for a progress number: "Processing 3".
+std::string statusCaption(std::uint64_t number);
+/// Today's date on this machine's clock, in local time.
+Date localToday();
+
+/// Shows the status for the lifetime of the guard and hides it again however the job ends.
+class StatusGuard
+{
+public:
+    explicit StatusGuard(JobHost& host)
+        : m_host(host)
+    {
+        m_host.showStatus(true);
+    }
+    ~StatusGuard()
+    {
+        m_host.showStatus(false);
+    }
+    StatusGuard(const StatusGuard&) = delete;
+    StatusGuard& operator=(const StatusGuard&) = delete;
+
+private:
+    JobHost& m_host;
+};
+
+} // namespace tessely
+
+#endif

@@ -1,0 +1,43 @@
+#ifndef TESSELY_PLATFORM_LINEREADER_H
+#define TESSELY_PLATFORM_LINEREADER_H
+
+#include "FileSystem.h"
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tessely
+{
+
+/// Reads a text file line by line. CR LF, a lone CR and a lone LF each end a line; the terminator
+/// is not part of the line, a last line without one is still read whole, and a final terminator
+/// gives no extra empty line. A UTF-8 byte-order mark at the start is skipped. Bytes are not
+/// re-encoded.
+class LineReader
+{
+public:
+    explicit LineReader(std::unique_ptr<ByteSource> source, std::size_t bufferSize = std::size_t { 1 } << 16);
+
+    /// Stores the next line in `line`, valid until the next call. False at end of file.
+    bool next(std::string_view& line);
+    /// True once every byte of the file has been read.
+    bool atEnd();
+
+private:
+    bool ensureData();
+
+    std::unique_ptr<ByteSource> m_source;
+    std::vector<char> m_buffer;
+    std::size_t m_pos = 0;
+    std::size_t m_end = 0;
+    bool m_eof = false;
+    bool m_started = false;
+    bool m_skipLineFeed = false;
+    std::string m_spill;
+};
+
+} // namespace tessely
+
+#endif

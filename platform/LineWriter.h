@@ -1,0 +1,39 @@
+#ifndef TESSELY_PLATFORM_LINEWRITER_H
+#define TESSELY_PLATFORM_LINEWRITER_H
+
+#include "FileSystem.h"
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace tessely
+{
+
+/// Writes text to a file through a buffer; every line written with `writeLine` ends with CR LF.
+class LineWriter
+{
+public:
+    explicit LineWriter(std::unique_ptr<ByteSink> sink);
+    /// Releases the file without flushing or throwing; call `close()` to keep what was written.
+    ~LineWriter() = default;
+    LineWriter(const LineWriter&) = delete;
+    LineWriter& operator=(const LineWriter&) = delete;
+
+    /// Writes the text alone.
+    void write(std::string_view text);
+    /// Writes the text, then CR LF.
+    void writeLine(std::string_view text);
+    /// Flushes and closes; throws FileError when the system refuses (a full disk shows up here).
+    void close();
+
+private:
+    void flush();
+
+    std::unique_ptr<ByteSink> m_sink;
+    std::string m_buffer;
+};
+
+} // namespace tessely
+
+#endif

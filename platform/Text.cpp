@@ -1,0 +1,204 @@
+#include "Text.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <iterator>
+
+namespace tessely
+{
+namespace
+{
+
+struct CaseRange {
+    std::uint32_t first;
+    std::uint32_t last;
+    std::int32_t delta;
+};
+
+constexpr CaseRange upperCaseRanges[] = {
+#include "UpperCaseTable.inc"
+};
+
+/// Length of the valid UTF-8 sequence at the start of `text`, or 0 when it is not valid.
+std::size_t sequenceLength(std::string_view text, std::uint32_t& codePoint)
+{
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(0);
+    std::size_t length = 0;
+    std::uint32_t minimum = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+        codePoint = lead & 0x1Fu;
+        minimum = 0x80;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        codePoint = lead & 0x0Fu;
+        minimum = 0x800;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        codePoint = lead & 0x07u;
+        minimum = 0x10000;
+    } else {
+        return 0;
+    }
+    if (text.size() < length)
+        return 0;
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((byte(i) & 0xC0u) != 0x80u)
+            return 0;
+        codePoint = (codePoint << 6) | (byte(i) & 0x3Fu);
+    }
+    if (codePoint < minimum || codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF))
+        return 0;
+    return length;
+}
+
+std::uint32_t simpleUpper(std::uint32_t codePoint)
+{
+    const auto* end = std::end(upperCaseRanges);
+    const auto* it
+        = std::upper_bound(std::begin(upperCaseRanges), end, codePoint, [](std::uint32_t cp, const CaseRange& range) {
+              return cp < range.first;
+          });
+    if (it == std::begin(upperCaseRanges))
+        return codePoint;
+    --it;
+    if (codePoint > it->last)
+        return codePoint;
+    return static_cast<std::uint32_t>(static_cast<std::int32_t>(codePoint) + it->delta);
+}
+
+void appendUtf8(std::string& out, std::uint32_t cp)
+{
+    if (cp < 0x80) {
+        out.push_back(static_cast<char>(cp));
+    } else if (cp < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else if (cp < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    }
+}
+
+char asciiUpper(char c)
+{
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+} // namespace
+
+void upperCaseInto(std::string_view text, std::string& out)
+{
+    out.clear();
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        const char c = text[i];
+        if (static_cast<unsigned char>(c) < 0x80) {
+            out.push_back(asciiUpper(c));
+            ++i;
+            continue;
+        }
+        std::uint32_t codePoint = 0;
+        const std::size_t length = sequenceLength(text.substr(i), codePoint);
+        if (length == 0) {
+            out.push_back(c);
+            ++i;
+            continue;
+        }
+        const std::uint32_t upper = simpleUpper(codePoint);
+        if (upper == codePoint)
+            out.append(text.substr(i, length));
+        else
+            appendUtf8(out, upper);
+        i += length;
+    }
+}
+
+std::string upperCase(std::string_view text)
+{
+    std::string out;
+    upperCaseInto(text, out);
+    return out;
+}
+
+std::string_view trimSpaces(std::string_view text)
+{
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos)
+        return {};
+    const auto last = text.find_last_not_of(' ');
+    return text.substr(first, last - first + 1);
+}
+
+bool isOpeningLine(std::string_view line)
+{
+    constexpr std::string_view opening = "BEGIN:VCARD";
+    const std::string_view trimmed = trimSpaces(line);
+    if (trimmed.size() == opening.size()) {
+        bool ascii = true;
+        bool equal = true;
+        for (std::size_t i = 0; i < opening.size(); ++i) {
+            ascii = ascii && static_cast<unsigned char>(trimmed[i]) < 0x80;
+            equal = equal && asciiUpper(trimmed[i]) == opening[i];
+        }
+        if (ascii)
+            return equal;
+    }
+    // Non-ASCII letters such as the dotless i upper-case to ASCII; a 4-byte-per-letter line is the longest
+    // that could still read "BEGIN:VCARD".
+    if (trimmed.size() < opening.size() || trimmed.size() > 4 * opening.size())
+        return false;
+    thread_local std::string upper;
+    upperCaseInto(trimmed, upper);
+    return upper == opening;
+}
+
+void replaceAll(std::string& text, std::string_view from, std::string_view to)
+{
+    if (from.empty())
+        return;
+    std::size_t pos = text.find(from);
+    if (pos == std::string::npos)
+        return;
+    std::string out;
+    out.reserve(text.size());
+    std::size_t done = 0;
+    for (; pos != std::string::npos; pos = text.find(from, done)) {
+        out.append(text, done, pos - done);
+        out.append(to);
+        done = pos + from.size();
+    }
+    out.append(text, done, std::string::npos);
+    text.swap(out);
+}
+
+std::size_t characterPrefixBytes(std::string_view text, std::size_t characters)
+{
+    std::size_t i = 0;
+    for (std::size_t counted = 0; counted < characters && i < text.size(); ++counted) {
+        std::uint32_t codePoint = 0;
+        const std::size_t length = sequenceLength(text.substr(i), codePoint);
+        i += length == 0 ? 1 : length;
+    }
+    return i;
+}
+
+std::size_t characterCount(std::string_view text)
+{
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < text.size(); ++count) {
+        std::uint32_t codePoint = 0;
+        const std::size_t length = sequenceLength(text.substr(i), codePoint);
+        i += length == 0 ? 1 : length;
+    }
+    return count;
+}
+
+} // namespace tessely

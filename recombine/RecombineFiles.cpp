@@ -1,0 +1,11 @@
+#include "RecombineFiles.h"
+
+namespace tessely
+{
+
+JobResult RecombineFiles(FileSystem& /*fs*/, JobHost& /*host*/, const std::string& /*selection*/)
+{
+    return {};
+}
+
+} // namespace tessely

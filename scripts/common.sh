@@ -1,0 +1,43 @@
+# Shared by test.sh and run.sh: installs what the build needs and builds with CMake.
+# Source it from the repository's root.
+
+TESSELY_PACKAGES=(cmake make g++ pkg-config libgtest-dev libgmock-dev qt6-base-dev)
+
+tessely_missing_packages() {
+    local missing=() package
+    for package in "$@"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
+    done
+    echo "${missing[@]}"
+}
+
+# Installs the Debian packages given (or TESSELY_PACKAGES) when they are missing: through apt-get as root,
+# otherwise by printing the one command to run.
+tessely_install_packages() {
+    local wanted=("$@")
+    [ ${#wanted[@]} -gt 0 ] || wanted=("${TESSELY_PACKAGES[@]}")
+    command -v dpkg-query >/dev/null || return 0
+    local missing
+    missing=$(tessely_missing_packages "${wanted[@]}")
+    [ -n "$missing" ] || return 0
+    if [ "$(id -u)" -eq 0 ]; then
+        echo "Installing: $missing"
+        apt-get update -qq
+        # shellcheck disable=SC2086
+        DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $missing >/dev/null
+    else
+        echo "Missing packages. Run this, then try again:" >&2
+        echo "  sudo apt-get install -y $missing" >&2
+        return 1
+    fi
+}
+
+# tessely_build DIR [CMAKE OPTIONS...]: configures and builds into DIR.
+tessely_build() {
+    local dir=$1
+    shift
+    local launcher=()
+    command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+    cmake -S . -B "$dir" "${launcher[@]}" "$@" >/dev/null
+    cmake --build "$dir" -j "$(nproc)"
+}

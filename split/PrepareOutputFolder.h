@@ -1,0 +1,20 @@
+#ifndef TESSELY_SPLIT_PREPAREOUTPUTFOLDER_H
+#define TESSELY_SPLIT_PREPAREOUTPUTFOLDER_H
+
+#include "platform/FileSystem.h"
+
+#include <string>
+
+namespace tessely
+{
+
+/// The name of the folder beside the source that receives split files and the CSV table.
+inline constexpr const char* outputFolderName = "Split-vCards";
+
+/// Finds or creates the "Split-vCards" folder beside `source` and gives its path; gives the empty string
+/// and creates nothing when no file is at `source`.
+std::string PrepareOutputFolder(FileSystem& fs, const std::string& source);
+
+} // namespace tessely
+
+#endif

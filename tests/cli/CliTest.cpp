@@ -1,0 +1,132 @@
+#include "cli/Cli.h"
+
+#include "split/SplitContacts.h"
+#include "tests/support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace tessely
+{
+namespace
+{
+
+const std::string twoCards = "BEGIN:VCARD\r\nFN:A\r\nEND:VCARD\r\nBEGIN:VCARD\r\nFN:B\r\nEND:VCARD\r\n";
+
+Date fixedDay()
+{
+    return { 2026, 12, 6 };
+}
+
+struct CliRun {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+CliRun run(const std::vector<std::string>& args, const std::string& workingFolder = {})
+{
+    std::ostringstream out;
+    std::ostringstream err;
+    CliEnvironment env { localFileSystem(), out, err };
+    env.today = fixedDay;
+    env.workingFolder = workingFolder;
+    const int status = runCli(args, env);
+    return { status, out.str(), err.str() };
+}
+
+TEST(Cli, UsageErrorsExitTwo)
+{
+    const std::vector<std::vector<std::string>> cases = {
+        {},
+        { "frobnicate" },
+        { "split" },
+        { "split", "a.vcf", "b.vcf" },
+        { "split", "--naming=alphabetical", "a.vcf" },
+        { "split", "--bogus", "a.vcf" },
+        { "export" },
+        { "recombine" },
+    };
+    for (const auto& args : cases) {
+        const CliRun r = run(args);
+        EXPECT_EQ(r.status, exitUsage) << (args.empty() ? "" : args[0]);
+        EXPECT_TRUE(r.out.empty());
+        EXPECT_NE(r.err.find("tessely-cli: "), std::string::npos);
+    }
+}
+
+TEST(Cli, HelpAndVersion)
+{
+    EXPECT_EQ(run({ "--version" }).out, "tessely 3.2.2\n");
+    for (const auto& args :
+        std::vector<std::vector<std::string>> { { "--help" }, { "split", "--help" }, { "export", "-h" } }) {
+        const CliRun r = run(args);
+        EXPECT_EQ(r.status, exitSuccess);
+        EXPECT_EQ(r.out.rfind("Usage: tessely-cli", 0), 0u);
+        EXPECT_NE(r.out.find("Example"), std::string::npos);
+    }
+}
+
+TEST(Cli, SplitsARelativePathBesideTheFileAndPrintsTheMessage)
+{
+    test::TempFolder dir;
+    dir.write("all.vcf", twoCards);
+    const CliRun r = run({ "split", "--naming=number", "all.vcf" }, dir.path());
+    EXPECT_EQ(r.status, exitSuccess) << r.err;
+    EXPECT_EQ(r.out,
+        "vCard Split Successfull\nvCard has been split successfully.\n2 files have been created in...\n\n"
+            + dir.file("Split-vCards") + "\n");
+    EXPECT_EQ(test::readFile(dir.file("Split-vCards/contact0002.vcf")), "BEGIN:VCARD\r\nFN:B\r\nEND:VCARD\r\n");
+}
+
+TEST(Cli, NothingToProcessExitsOneOnStandardError)
+{
+    test::TempFolder dir;
+    const std::string one = dir.write("one.vcf", "BEGIN:VCARD\r\nEND:VCARD\r\n");
+    const CliRun r = run({ "split", one });
+    EXPECT_EQ(r.status, exitNothingOrFailed);
+    EXPECT_TRUE(r.out.empty());
+    EXPECT_EQ(r.err,
+        "Nothing to Process\nThe selected vCard does not contain multiple contacts.\n"
+        "Please choose a multiple-entry vCard file.\n");
+}
+
+TEST(Cli, FileErrorsExitThreeNamingThePathAndReason)
+{
+    test::TempFolder dir;
+    const std::string source = dir.write("all.vcf", twoCards);
+    dir.write("Split-vCards", "a file where the folder should be");
+    const struct {
+        std::vector<std::string> args;
+        std::string message;
+    } cases[] = {
+        { { "split", dir.file("missing.vcf") },
+            "tessely-cli: cannot open file '" + dir.file("missing.vcf") + "': No such file or directory\n" },
+        { { "split", dir.path() }, "tessely-cli: cannot open file '" + dir.path() + "': Is a directory\n" },
+        { { "split", source }, "tessely-cli: cannot create folder '" + dir.file("Split-vCards") + "': File exists\n" },
+    };
+    for (const auto& c : cases) {
+        const CliRun r = run(c.args);
+        EXPECT_EQ(r.status, exitFileError) << c.args[1];
+        EXPECT_EQ(r.err, c.message);
+    }
+}
+
+TEST(Cli, RecombineWantsFilesOfOneFolder)
+{
+    test::TempFolder dir;
+    const std::string a = dir.write("a.vcf", twoCards);
+    const CliRun single = run({ "recombine", a });
+    EXPECT_EQ(single.status, exitNothingOrFailed);
+    EXPECT_NE(single.err.find("does not contain multiple files"), std::string::npos);
+
+    test::TempFolder other;
+    const std::string b = other.write("b.vcf", twoCards);
+    const CliRun apart = run({ "recombine", a, b });
+    EXPECT_EQ(apart.status, exitUsage);
+    EXPECT_NE(apart.err.find("one folder"), std::string::npos);
+}
+
+} // namespace
+} // namespace tessely

@@ -1,0 +1,202 @@
+#include "split/SplitContacts.h"
+
+#include "platform/FileError.h"
+#include "split/ContactLines.h"
+#include "split/CountContacts.h"
+#include "tests/support/RecordingHost.h"
+#include "tests/support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tessely
+{
+namespace
+{
+
+using test::listFolder;
+using test::readFile;
+
+struct SplitCase {
+    const char* name;
+    std::string source;
+    std::uint64_t counted;
+    std::vector<std::string> files; // contents of contact0001.vcf, contact0002.vcf, ...
+};
+
+TEST(SplitContacts, WritesEachContactToItsNumberedFile)
+{
+    const std::string card = "BEGIN:VCARD\r\nFN:A\r\nEND:VCARD\r\n";
+    const std::vector<SplitCase> cases = {
+        { "crlf",
+            "BEGIN:VCARD\r\nFN:A\r\nEND:VCARD\r\nBEGIN:VCARD\r\nFN:B\r\nEND:VCARD\r\n",
+            2,
+            { card, "BEGIN:VCARD\r\nFN:B\r\nEND:VCARD\r\n" } },
+        { "lone lf and cr",
+            "BEGIN:VCARD\nFN:A\nEND:VCARD\rBEGIN:VCARD\rFN:B\rEND:VCARD",
+            2,
+            { card, "BEGIN:VCARD\r\nFN:B\r\nEND:VCARD\r\n" } },
+        { "bom and no final terminator",
+            "\xEF\xBB\xBF"
+            "BEGIN:VCARD\r\nFN:A\r\nEND:VCARD",
+            1,
+            { card } },
+        { "opening line case and spaces", "  begin:VCard \r\nFN:A\r\nEND:VCARD\r\n", 1, { card } },
+        { "text between contacts dropped", "junk\r\n\r\nBEGIN:VCARD\r\nFN:A\r\nEND:VCARD\r\nnoise\r\n", 1, { card } },
+        { "closing line must be exact",
+            "BEGIN:VCARD\r\nFN:A\r\nend:vcard\r\nBEGIN:VCARD\r\nFN:B\r\n END:VCARD\r\nEND:VCARD\r\n",
+            2,
+            { "BEGIN:VCARD\r\nFN:A\r\nend:vcard\r\nBEGIN:VCARD\r\nFN:B\r\n END:VCARD\r\nEND:VCARD\r\n" } },
+        { "nested block ends the contact",
+            "BEGIN:VCARD\r\nFN:A\r\nBEGIN:VCARD\r\nX:1\r\nEND:VCARD\r\nY:2\r\nEND:VCARD\r\n",
+            2,
+            { "BEGIN:VCARD\r\nFN:A\r\nBEGIN:VCARD\r\nX:1\r\nEND:VCARD\r\n" } },
+        { "truncated last contact is closed",
+            "BEGIN:VCARD\r\nFN:A\r\nEND:VCARD\r\nbegin:vcard\r\nFN:B\r\nNOTE:x",
+            2,
+            { card, "BEGIN:VCARD\r\nFN:B\r\nNOTE:x\r\nEND:VCARD\r\n" } },
+        { "opening line at end of file",
+            "BEGIN:VCARD\r\nFN:A\r\nEND:VCARD\r\nBEGIN:VCARD\r\n",
+            2,
+            { card, "BEGIN:VCARD\r\nEND:VCARD\r\n" } },
+        { "bytes pass through",
+            "BEGIN:VCARD\r\nFN:Jos\xE9 \xC3\xA9\r\n\tx\x01y\r\nEND:VCARD\r\n",
+            1,
+            { "BEGIN:VCARD\r\nFN:Jos\xE9 \xC3\xA9\r\n\tx\x01y\r\nEND:VCARD\r\n" } },
+        { "no contacts", "hello\r\nworld\r\n", 0, {} },
+    };
+    for (const auto& c : cases) {
+        test::TempFolder dir;
+        const std::string source = dir.write("all.vcf", c.source);
+        test::RecordingHost host;
+        EXPECT_EQ(CountContacts(localFileSystem(), source), c.counted) << c.name;
+        const JobResult result = SplitContacts(localFileSystem(), host, source);
+        EXPECT_EQ(result.location, dir.file("Split-vCards")) << c.name;
+        EXPECT_EQ(result.count, c.files.size()) << c.name;
+        std::vector<std::string> names;
+        for (std::size_t i = 0; i < c.files.size(); ++i) {
+            const std::string path = numberedFileName(result.location, i + 1);
+            names.push_back(path.substr(result.location.size() + 1));
+            EXPECT_EQ(readFile(path), c.files[i]) << c.name << " " << path;
+        }
+        EXPECT_EQ(listFolder(result.location), names) << c.name;
+        EXPECT_EQ(readFile(source), c.source) << c.name << ": the source must never change";
+        EXPECT_FALSE(host.visible) << c.name;
+    }
+}
+
+TEST(SplitContacts, NumberedNamesHaveAtLeastFourDigits)
+{
+    EXPECT_EQ(numberedFileName("/f", 1), "/f/contact0001.vcf");
+    EXPECT_EQ(numberedFileName("/f", 9999), "/f/contact9999.vcf");
+    EXPECT_EQ(numberedFileName("/f", 10000), "/f/contact10000.vcf");
+    EXPECT_EQ(numberedFileName("/f", 32768), "/f/contact32768.vcf");
+}
+
+TEST(SplitContacts, ReportsProgressPerLineOutsideContactsAndReadsNamingOncePerContact)
+{
+    test::TempFolder dir;
+    const std::string source
+        = dir.write("all.vcf", "x\r\nBEGIN:VCARD\r\nEND:VCARD\r\nBEGIN:VCARD\r\nN:a\r\nEND:VCARD\r\n");
+    test::RecordingHost host;
+    SplitContacts(localFileSystem(), host, source);
+    const std::vector<std::string> expected
+        = { "show", "status 1", "yield", "status 1", "yield", "naming", "status 2", "yield", "naming", "hide" };
+    EXPECT_EQ(host.calls, expected);
+}
+
+TEST(SplitContacts, StopsWhenTheUserAsksAndKeepsWhatIsWritten)
+{
+    test::TempFolder dir;
+    const std::string source = dir.write("all.vcf", "BEGIN:VCARD\r\nEND:VCARD\r\nBEGIN:VCARD\r\nEND:VCARD\r\n");
+    test::RecordingHost host;
+    host.yieldsBeforeStop = 1;
+    const JobResult result = SplitContacts(localFileSystem(), host, source);
+    EXPECT_TRUE(result.stopped);
+    EXPECT_EQ(result.count, 1u);
+    EXPECT_EQ(listFolder(result.location), std::vector<std::string> { "contact0001.vcf" });
+    EXPECT_FALSE(host.visible);
+}
+
+TEST(SplitContacts, ResplittingRewritesSameNumbersAndLeavesHigherOnes)
+{
+    test::TempFolder dir;
+    std::string three;
+    for (const char* name : { "A", "B", "C" })
+        three += std::string("BEGIN:VCARD\r\nFN:") + name + "\r\nEND:VCARD\r\n";
+    const std::string source = dir.write("all.vcf", three);
+    test::RecordingHost host;
+    SplitContacts(localFileSystem(), host, source);
+    dir.write("all.vcf", "BEGIN:VCARD\r\nFN:Z\r\nEND:VCARD\r\nBEGIN:VCARD\r\nFN:Y\r\nEND:VCARD\r\n");
+    const JobResult again = SplitContacts(localFileSystem(), host, source);
+    EXPECT_EQ(again.count, 2u);
+    EXPECT_EQ(readFile(numberedFileName(again.location, 1)), "BEGIN:VCARD\r\nFN:Z\r\nEND:VCARD\r\n");
+    EXPECT_EQ(readFile(numberedFileName(again.location, 3)), "BEGIN:VCARD\r\nFN:C\r\nEND:VCARD\r\n");
+}
+
+TEST(SplitContacts, HasNoSixteenBitLimits)
+{
+    test::TempFolder dir;
+    std::string big;
+    const std::string card = "BEGIN:VCARD\nEND:VCARD\n";
+    for (int i = 0; i < 32768; ++i)
+        big += card;
+    big += "BEGIN:VCARD\n";
+    for (int i = 0; i < 40000; ++i)
+        big += "X:" + std::to_string(i) + "\n";
+    big += "END:VCARD\n";
+    const std::string source = dir.write("big.vcf", big);
+    test::RecordingHost host;
+    const JobResult result = SplitContacts(localFileSystem(), host, source);
+    EXPECT_EQ(result.count, 32769u);
+    const std::string last = readFile(numberedFileName(result.location, 32769));
+    EXPECT_NE(last.find("X:39999\r\nEND:VCARD\r\n"), std::string::npos);
+}
+
+TEST(SplitContacts, CollectsContactLinesWithAnEmptyPositionZero)
+{
+    ContactLines lines;
+    for (const char* line : { "N:Doe;John;;;", "FN:John Doe", "TEL:1", "END:VCARD" })
+        lines.append(line);
+    ASSERT_EQ(lines.size(), 5u);
+    EXPECT_EQ(lines[0], "");
+    EXPECT_EQ(lines[2], "FN:John Doe");
+    EXPECT_EQ(lines[4], "END:VCARD");
+    EXPECT_EQ(lines.fileImage(), "BEGIN:VCARD\r\nN:Doe;John;;;\r\nFN:John Doe\r\nTEL:1\r\nEND:VCARD\r\n");
+    lines.clear();
+    EXPECT_EQ(lines.size(), 1u);
+}
+
+TEST(SplitContacts, CountIsZeroForAMissingFileAndTheFolderIsNotMade)
+{
+    test::TempFolder dir;
+    EXPECT_EQ(CountContacts(localFileSystem(), dir.file("none.vcf")), 0u);
+    EXPECT_TRUE(listFolder(dir.path()).empty());
+}
+
+TEST(SplitContacts, AFileInPlaceOfTheOutputFolderEndsTheJobWithAnError)
+{
+    test::TempFolder dir;
+    const std::string source = dir.write("all.vcf", "BEGIN:VCARD\r\nEND:VCARD\r\nBEGIN:VCARD\r\nEND:VCARD\r\n");
+    dir.write("Split-vCards", "not a folder");
+    test::RecordingHost host;
+    EXPECT_THROW(SplitContacts(localFileSystem(), host, source), FileError);
+    EXPECT_EQ(readFile(dir.file("Split-vCards")), "not a folder");
+}
+
+TEST(SplitContacts, AnUnreadableSourceEndsTheJobWithAnError)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "running as root, which may read every file";
+    test::TempFolder dir;
+    const std::string source = dir.write("all.vcf", "BEGIN:VCARD\r\nEND:VCARD\r\n");
+    ::chmod(source.c_str(), 0);
+    test::RecordingHost host;
+    EXPECT_THROW(SplitContacts(localFileSystem(), host, source), FileError);
+}
+
+} // namespace
+} // namespace tessely

@@ -1,0 +1,53 @@
+#include "RecordingHost.h"
+
+namespace tessely::test
+{
+
+void RecordingHost::showStatus(bool show)
+{
+    visible = show;
+    calls.emplace_back(show ? "show" : "hide");
+}
+
+void RecordingHost::setStatus(std::uint64_t number)
+{
+    calls.push_back("status " + std::to_string(number));
+}
+
+bool RecordingHost::yield()
+{
+    calls.emplace_back("yield");
+    if (yieldsBeforeStop == 0)
+        return false;
+    if (yieldsBeforeStop > 0)
+        --yieldsBeforeStop;
+    return true;
+}
+
+bool RecordingHost::nameFromContact()
+{
+    calls.emplace_back("naming");
+    return naming;
+}
+
+Date RecordingHost::today()
+{
+    return date;
+}
+
+std::string ScriptedUi::showOpen(const DialogSetup& setup)
+{
+    dialogs.push_back(setup);
+    if (selections.empty())
+        return {};
+    std::string selection = selections.front();
+    selections.pop_front();
+    return selection;
+}
+
+void ScriptedUi::showMessage(const Message& message)
+{
+    messages.push_back(message);
+}
+
+} // namespace tessely::test

@@ -1,0 +1,49 @@
+#ifndef TESSELY_TESTS_RECORDINGHOST_H
+#define TESSELY_TESTS_RECORDINGHOST_H
+
+#include "controller/RunOperation.h"
+#include "platform/JobHost.h"
+
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <vector>
+
+namespace tessely::test
+{
+
+/// A job host that records every call as text ("show", "hide", "status 3", "yield", "naming") and answers
+/// with a fixed date and a naming choice that tests may change.
+class RecordingHost : public JobHost
+{
+public:
+    void showStatus(bool visible) override;
+    void setStatus(std::uint64_t number) override;
+    bool yield() override;
+    bool nameFromContact() override;
+    Date today() override;
+
+    std::vector<std::string> calls;
+    bool naming = false;
+    Date date { 2026, 12, 6 };
+    /// Number of yields to allow before answering that the user asked to stop; negative means never stop.
+    long yieldsBeforeStop = -1;
+    bool visible = false;
+};
+
+/// An open dialog and message box that answer from a script and record what they were shown.
+class ScriptedUi : public OperationUi
+{
+public:
+    std::string showOpen(const DialogSetup& setup) override;
+    void showMessage(const Message& message) override;
+
+    /// The selections the dialog gives, one per call; an exhausted script cancels.
+    std::deque<std::string> selections;
+    std::vector<DialogSetup> dialogs;
+    std::vector<Message> messages;
+};
+
+} // namespace tessely::test
+
+#endif
