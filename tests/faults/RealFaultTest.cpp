@@ -1,0 +1,148 @@
+#include "cli/Cli.h"
+#include "tests/support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <functional>
+#include <grp.h>
+#include <pwd.h>
+#include <sstream>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace tessely
+{
+namespace
+{
+
+struct CliRun {
+    int status = -1;
+    std::string err;
+};
+
+CliRun runCliHere(const std::vector<std::string>& args)
+{
+    std::ostringstream out;
+    std::ostringstream err;
+    CliEnvironment env { localFileSystem(), out, err };
+    CliRun run;
+    run.status = runCli(args, env);
+    run.err = err.str();
+    return run;
+}
+
+/// Runs tessely-cli in a child process after `setup` has changed what the child may do (a resource
+/// limit, another user), and gives its exit status (or 128 + the signal that ended it) and error text.
+CliRun runCliInChild(const std::vector<std::string>& args, const std::function<bool()>& setup)
+{
+    int pipeEnds[2];
+    if (::pipe(pipeEnds) != 0)
+        return {};
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(pipeEnds[0]);
+        if (!setup())
+            ::_exit(100);
+        const CliRun run = runCliHere(args);
+        const ssize_t written = ::write(pipeEnds[1], run.err.data(), run.err.size());
+        ::_exit(written < 0 ? 101 : run.status);
+    }
+    ::close(pipeEnds[1]);
+    CliRun run;
+    char buffer[4096];
+    for (ssize_t got; (got = ::read(pipeEnds[0], buffer, sizeof buffer)) > 0;)
+        run.err.append(buffer, static_cast<std::size_t>(got));
+    ::close(pipeEnds[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return run;
+}
+
+const std::string threeCards = "BEGIN:VCARD\r\nFN:A\r\nEND:VCARD\r\n"
+                               "BEGIN:VCARD\r\nFN:B\r\nEND:VCARD\r\n"
+                               "BEGIN:VCARD\r\nFN:C\r\nEND:VCARD\r\n";
+
+TEST(RealFaults, FullDiskEndsTheSplitWithExitThreeAndKeepsEarlierContacts)
+{
+    if (!std::filesystem::exists("/dev/full"))
+        GTEST_SKIP() << "this machine has no /dev/full";
+    test::TempFolder dir;
+    const std::string source = dir.write("all.vcf", threeCards);
+    std::filesystem::create_directory(dir.file("Split-vCards"));
+    // The second contact's file is a device on which every write finds the disk full.
+    const std::string full = dir.file("Split-vCards/contact0002.vcf");
+    std::filesystem::create_symlink("/dev/full", full);
+
+    const CliRun run = runCliHere({ "split", source });
+    EXPECT_EQ(run.status, exitFileError);
+    EXPECT_EQ(run.err, "tessely-cli: cannot write file '" + full + "': No space left on device\n");
+    EXPECT_EQ(test::readFile(dir.file("Split-vCards/contact0001.vcf")), "BEGIN:VCARD\r\nFN:A\r\nEND:VCARD\r\n");
+    EXPECT_FALSE(std::filesystem::exists(dir.file("Split-vCards/contact0003.vcf")));
+    EXPECT_EQ(test::readFile(source), threeCards);
+}
+
+TEST(RealFaults, FileSizeLimitEndsTheSplitWithExitThreeNotASignal)
+{
+    test::TempFolder dir;
+    // The second contact is larger than the limit; the first fits.
+    const std::string big
+        = "BEGIN:VCARD\r\nFN:A\r\nEND:VCARD\r\nBEGIN:VCARD\r\nNOTE:" + std::string(8192, 'x') + "\r\nEND:VCARD\r\n";
+    const std::string source = dir.write("all.vcf", big);
+    const CliRun run = runCliInChild({ "split", source }, [] {
+        // The program itself ignores SIGXFSZ; in-process the test does the same.
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit { 4096, 4096 };
+        return ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
+    });
+    EXPECT_EQ(run.status, exitFileError) << run.err;
+    const std::string second = dir.file("Split-vCards/contact0002.vcf");
+    EXPECT_EQ(run.err, "tessely-cli: cannot write file '" + second + "': File too large\n");
+    EXPECT_EQ(test::readFile(dir.file("Split-vCards/contact0001.vcf")), "BEGIN:VCARD\r\nFN:A\r\nEND:VCARD\r\n");
+    EXPECT_EQ(test::readFile(source), big);
+}
+
+TEST(RealFaults, AFileNamedLikeTheOutputFolderEndsTheJobWithExitThree)
+{
+    for (const char* command : { "split" }) {
+        test::TempFolder dir;
+        const std::string source = dir.write("all.vcf", threeCards);
+        dir.write("Split-vCards", "mine");
+        const CliRun run = runCliHere({ command, source });
+        EXPECT_EQ(run.status, exitFileError) << command;
+        EXPECT_EQ(run.err, "tessely-cli: cannot create folder '" + dir.file("Split-vCards") + "': File exists\n")
+            << command;
+        EXPECT_EQ(test::readFile(dir.file("Split-vCards")), "mine") << command;
+    }
+}
+
+TEST(RealFaults, AnUnreadableInputEndsTheJobWithExitThreeAndCreatesNothing)
+{
+    test::TempFolder dir;
+    const std::string source = dir.write("all.vcf", threeCards);
+    ::chmod(source.c_str(), 0);
+    std::function<bool()> dropRights = [] { return true; };
+    if (::geteuid() == 0) {
+        // Root reads every file, so the check runs as the unprivileged user in a child process.
+        const passwd* nobody = ::getpwnam("nobody");
+        if (nobody == nullptr)
+            GTEST_SKIP() << "running as root and there is no user 'nobody' to run the check as";
+        ::chmod(dir.path().c_str(), 0777);
+        const uid_t uid = nobody->pw_uid;
+        const gid_t gid = nobody->pw_gid;
+        dropRights = [uid, gid] { return ::setgroups(0, nullptr) == 0 && ::setgid(gid) == 0 && ::setuid(uid) == 0; };
+    }
+    for (const char* command : { "split", "export" }) {
+        const CliRun run = runCliInChild({ command, source }, dropRights);
+        EXPECT_EQ(run.status, exitFileError) << command << ": " << run.err;
+        EXPECT_EQ(run.err, "tessely-cli: cannot open file '" + source + "': Permission denied\n") << command;
+        EXPECT_FALSE(std::filesystem::exists(dir.file("Split-vCards"))) << command;
+    }
+}
+
+} // namespace
+} // namespace tessely
