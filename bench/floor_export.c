@@ -1,0 +1,242 @@
+/* A plain C floor for the raw-format CSV export: maps the input and reads it twice, once to collect the
+ * distinct field names in order of first appearance and once to write one row per contact, so that
+ * only one contact is held at a time. Lines are normalised as Tessely does (commas deleted, ";" made a
+ * space, upper case, spaces trimmed), but upper-casing covers ASCII letters only.
+ * Usage: floor_export INPUT OUTDIR   (writes OUTDIR/Contacts_Export.csv) */
+#include <fcntl.h>
+#include <stdint.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <strings.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+typedef struct {
+    const char* text;
+    size_t length;
+} Slice;
+
+static const char *data, *dataEnd;
+static char* scratch; /* the current contact's normalised entries, one after another */
+static size_t scratchUsed, scratchSize;
+static size_t *entryStart, entryCount, entryLimit;
+
+static char** names;
+static size_t* nameLength;
+static size_t nameCount, nameLimit;
+static uint32_t* slots; /* hash table of name indexes + 1 */
+static size_t slotCount = 1024;
+
+static void* grow(void* block, size_t* limit, size_t element)
+{
+    *limit = *limit ? *limit * 2 : 64;
+    block = realloc(block, *limit * element);
+    if (!block)
+        abort();
+    return block;
+}
+
+static uint32_t hash(const char* p, size_t n)
+{
+    uint32_t h = 2166136261u;
+    while (n--)
+        h = (h ^ (unsigned char)*p++) * 16777619u;
+    return h;
+}
+
+static long findName(const char* p, size_t n, int add)
+{
+    size_t i = hash(p, n) & (slotCount - 1);
+    for (; slots[i]; i = (i + 1) & (slotCount - 1)) {
+        size_t k = slots[i] - 1;
+        if (nameLength[k] == n && memcmp(names[k], p, n) == 0)
+            return (long)k;
+    }
+    if (!add)
+        return -1;
+    if (nameCount == nameLimit) {
+        names = grow(names, &nameLimit, sizeof *names);
+        nameLength = realloc(nameLength, nameLimit * sizeof *nameLength);
+    }
+    names[nameCount] = malloc(n + 1);
+    memcpy(names[nameCount], p, n);
+    nameLength[nameCount] = n;
+    slots[i] = (uint32_t)++nameCount;
+    if (nameCount * 2 > slotCount) { /* rehash */
+        free(slots);
+        slotCount *= 2;
+        slots = calloc(slotCount, sizeof *slots);
+        for (size_t k = 0; k < nameCount; ++k) {
+            size_t j = hash(names[k], nameLength[k]) & (slotCount - 1);
+            while (slots[j])
+                j = (j + 1) & (slotCount - 1);
+            slots[j] = (uint32_t)(k + 1);
+        }
+    }
+    return (long)(nameCount - 1);
+}
+
+static Slice trim(const char* p, const char* e)
+{
+    while (p < e && *p == ' ')
+        ++p;
+    while (e > p && e[-1] == ' ')
+        --e;
+    Slice s = { p, (size_t)(e - p) };
+    return s;
+}
+
+/* Appends the normalised line to the scratch buffer and gives its trimmed slice there. */
+static Slice normalise(const char* p, const char* e)
+{
+    if (scratchUsed + (size_t)(e - p) > scratchSize) {
+        while (scratchUsed + (size_t)(e - p) > scratchSize)
+            scratchSize = scratchSize ? scratchSize * 2 : 1 << 16;
+        scratch = realloc(scratch, scratchSize);
+    }
+    char* out = scratch + scratchUsed;
+    for (; p < e; ++p) {
+        char c = *p;
+        if (c == ',')
+            continue;
+        if (c == ';')
+            c = ' ';
+        else if (c >= 'a' && c <= 'z')
+            c -= 32;
+        *out++ = c;
+    }
+    Slice s = trim(scratch + scratchUsed, out);
+    memmove(scratch + scratchUsed, s.text, s.length);
+    s.text = scratch + scratchUsed;
+    return s;
+}
+
+/* Reads the next contact into the entries; 0 at the end of the input. */
+static int nextContact(const char** cursor)
+{
+    const char* p = *cursor;
+    int inside = 0;
+    scratchUsed = 0;
+    entryCount = 0;
+    while (p < dataEnd) {
+        const char* eol = p;
+        while (eol < dataEnd && *eol != '\r' && *eol != '\n')
+            ++eol;
+        const char* next = eol;
+        if (next < dataEnd && *next == '\r')
+            ++next;
+        if (next < dataEnd && *next == '\n' && (next == eol || next[-1] == '\r'))
+            ++next;
+        if (!inside) {
+            Slice s = trim(p, eol);
+            inside = s.length == 11 && strncasecmp(s.text, "BEGIN:VCARD", 11) == 0;
+        } else {
+            Slice s = normalise(p, eol);
+            if (memchr(s.text, ':', s.length)) {
+                if (entryCount == entryLimit)
+                    entryStart = grow(entryStart, &entryLimit, sizeof *entryStart);
+                entryStart[entryCount++] = scratchUsed;
+                scratchUsed += s.length;
+            } else if (entryCount > 0) {
+                scratchUsed += s.length; /* glued to the end of the last entry */
+            }
+            if (s.length == 9 && memcmp(s.text, "END:VCARD", 9) == 0) {
+                *cursor = next;
+                return 1;
+            }
+        }
+        p = next;
+    }
+    *cursor = p;
+    return inside;
+}
+
+static void entryParts(size_t k, Slice* name, Slice* value)
+{
+    const char* begin = scratch + entryStart[k];
+    const char* end = k + 1 < entryCount ? scratch + entryStart[k + 1] : scratch + scratchUsed;
+    const char* colon = memchr(begin, ':', (size_t)(end - begin));
+    *name = trim(begin, colon);
+    *value = trim(colon + 1, end);
+}
+
+static int isEnd(size_t k)
+{
+    Slice name, value;
+    entryParts(k, &name, &value);
+    return k + 1 == entryCount && name.length == 3 && memcmp(name.text, "END", 3) == 0 && value.length == 5
+        && memcmp(value.text, "VCARD", 5) == 0;
+}
+
+int main(int argc, char** argv)
+{
+    if (argc != 3) {
+        fprintf(stderr, "usage: floor_export INPUT OUTDIR\n");
+        return 2;
+    }
+    int in = open(argv[1], O_RDONLY);
+    struct stat info;
+    if (in < 0 || fstat(in, &info) != 0) {
+        perror(argv[1]);
+        return 1;
+    }
+    data = info.st_size ? mmap(NULL, (size_t)info.st_size, PROT_READ, MAP_PRIVATE, in, 0) : "";
+    if (data == MAP_FAILED)
+        return 1;
+    dataEnd = data + info.st_size;
+    slots = calloc(slotCount, sizeof *slots);
+
+    const char* cursor = data;
+    unsigned long contacts = 0;
+    while (nextContact(&cursor)) {
+        ++contacts;
+        for (size_t k = 0; k < entryCount; ++k) {
+            Slice name, value;
+            if (isEnd(k))
+                break;
+            entryParts(k, &name, &value);
+            findName(name.text, name.length, 1);
+        }
+    }
+
+    char path[4096];
+    snprintf(path, sizeof path, "%s/Contacts_Export.csv", argv[2]);
+    FILE* out = fopen(path, "wb");
+    if (!out) {
+        perror(path);
+        return 1;
+    }
+    setvbuf(out, NULL, _IOFBF, 1 << 20);
+    for (size_t k = 0; k < nameCount; ++k) {
+        if (k)
+            fputc(',', out);
+        fwrite(names[k], 1, nameLength[k], out);
+    }
+    fputs("\r\n", out);
+    Slice* row = calloc(nameCount + 1, sizeof *row);
+    cursor = data;
+    while (nextContact(&cursor)) {
+        memset(row, 0, (nameCount + 1) * sizeof *row);
+        for (size_t k = 0; k < entryCount; ++k) {
+            Slice name, value;
+            if (isEnd(k))
+                break;
+            entryParts(k, &name, &value);
+            row[findName(name.text, name.length, 0)] = value;
+        }
+        for (size_t k = 0; k < nameCount; ++k) {
+            if (k)
+                fputc(',', out);
+            fwrite(row[k].text, 1, row[k].length, out);
+        }
+        fputs("\r\n", out);
+    }
+    if (fclose(out) != 0) {
+        perror(path);
+        return 1;
+    }
+    printf("%lu\n", contacts);
+    return 0;
+}

@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Builds an optimised tessely-cli with the C floors and measures it against its baselines on generated
+# contact files, on the disk and on /dev/shm. Prints a Markdown table (see bench/README.md).
+#   ./bench/run.sh                      10,000 and 100,000 contacts, 3 repetitions
+#   ./bench/run.sh --sizes 1000000      one size (about 900 MB; needs that much free in /dev/shm twice)
+#   ./bench/run.sh --reps 5 --lf --places tmpfs --groups split,export --report out.md
+# Every option is passed on to bench/bench.py (--help lists them).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source scripts/common.sh
+
+tessely_install_packages cmake make g++ python3 time
+tessely_build build-bench -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DTESSELY_BUILD_GUI=OFF >/dev/null
+exec python3 bench/bench.py --bin build-bench/bin "$@"
