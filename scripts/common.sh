@@ -2,6 +2,8 @@
 # Source it from the repository's root.
 
 TESSELY_PACKAGES=(cmake make g++ pkg-config libgtest-dev libgmock-dev qt6-base-dev)
+# What fuzz/run.sh needs besides: clang with its libFuzzer and sanitizer runtimes.
+TESSELY_FUZZ_PACKAGES=(cmake make clang libclang-rt-14-dev)
 
 tessely_missing_packages() {
     local missing=() package

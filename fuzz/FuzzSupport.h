@@ -1,0 +1,110 @@
+#ifndef TESSELY_FUZZ_FUZZSUPPORT_H
+#define TESSELY_FUZZ_FUZZSUPPORT_H
+
+#include "platform/FileSystem.h"
+#include "platform/JobHost.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+#include <vector>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
+
+namespace tessely::fuzz
+{
+
+/// Ends the run with a report when a property does not hold; stays on in builds without assertions.
+#define FUZZ_CHECK(condition)                                                                                          \
+    do {                                                                                                               \
+        if (!(condition)) {                                                                                            \
+            std::fprintf(stderr, "%s:%d: property failed: %s\n", __FILE__, __LINE__, #condition);                      \
+            std::abort();                                                                                              \
+        }                                                                                                              \
+    } while (false)
+
+/// Reads the fuzz input's bytes from memory, handing out at most `chunk` bytes per read so that lines
+/// straddle every buffer boundary.
+class MemorySource final : public ByteSource
+{
+public:
+    MemorySource(std::string_view bytes, std::size_t chunk)
+        : m_bytes(bytes)
+        , m_chunk(chunk == 0 ? 1 : chunk)
+    {
+    }
+    std::size_t read(char* buffer, std::size_t size) override;
+
+private:
+    std::string_view m_bytes;
+    std::size_t m_chunk;
+};
+
+/// A job host that never stops the job and keeps the naming choice it was given.
+class QuietHost final : public JobHost
+{
+public:
+    explicit QuietHost(bool naming = false)
+        : m_naming(naming)
+    {
+    }
+    void showStatus(bool /*visible*/) override
+    {
+    }
+    void setStatus(std::uint64_t /*number*/) override
+    {
+    }
+    bool yield() override
+    {
+        return true;
+    }
+    bool nameFromContact() override
+    {
+        return m_naming;
+    }
+    Date today() override
+    {
+        return { 2026, 12, 6 };
+    }
+
+private:
+    bool m_naming;
+};
+
+/// Splits text into lines the plain way (CR LF, CR or LF end a line; a UTF-8 byte-order mark at the start
+/// is skipped; a last line without terminator counts, a final terminator adds no empty line), as the
+/// reference the line reader is checked against.
+std::vector<std::string> referenceLines(std::string_view text);
+
+/// A folder of its own for this process, on a tmpfs when there is one; emptied by `clear()`, removed at the
+/// end.
+class ScratchFolder
+{
+public:
+    ScratchFolder();
+    ~ScratchFolder();
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    const std::string& path() const
+    {
+        return m_path;
+    }
+    /// Removes everything inside the folder.
+    void clear() const;
+    /// Writes `bytes` to `name` in the folder and gives its path.
+    std::string write(const std::string& name, std::string_view bytes) const;
+
+private:
+    std::string m_path;
+};
+
+/// The whole content of a file.
+std::string readWhole(const std::string& path);
+/// The names in a folder, sorted.
+std::vector<std::string> folderNames(const std::string& path);
+
+} // namespace tessely::fuzz
+
+#endif
