@@ -80,6 +80,24 @@ TEST(Cli, SplitsARelativePathBesideTheFileAndPrintsTheMessage)
     EXPECT_EQ(test::readFile(dir.file("Split-vCards/contact0002.vcf")), "BEGIN:VCARD\r\nFN:B\r\nEND:VCARD\r\n");
 }
 
+TEST(Cli, SplitsWithContactNames)
+{
+    test::TempFolder dir;
+    dir.write("all.vcf", twoCards + "BEGIN:VCARD\r\nFN:A\r\nEND:VCARD\r\nBEGIN:VCARD\r\nTEL:1\r\nEND:VCARD\r\n");
+    for (int pass = 1; pass <= 2; ++pass) {
+        const CliRun r = run({ "split", "--naming=contact", "all.vcf" }, dir.path());
+        EXPECT_EQ(r.status, exitSuccess) << r.err;
+        EXPECT_EQ(r.out,
+            "vCard Split Successfull\nvCard has been split successfully.\n4 files have been created in...\n\n"
+                + dir.file("Split-vCards") + "\n");
+    }
+    const std::vector<std::string> expected
+        = { "A-#1.vcf", "A-#2.vcf", "A-#3.vcf", "A.vcf", "B-#1.vcf", "B.vcf", "contact0004.vcf" };
+    EXPECT_EQ(test::listFolder(dir.file("Split-vCards")), expected);
+    EXPECT_EQ(test::readFile(dir.file("Split-vCards/B.vcf")), "BEGIN:VCARD\r\nFN:B\r\nEND:VCARD\r\n");
+    EXPECT_EQ(test::readFile(dir.file("Split-vCards/contact0004.vcf")), "BEGIN:VCARD\r\nTEL:1\r\nEND:VCARD\r\n");
+}
+
 TEST(Cli, NothingToProcessExitsOneOnStandardError)
 {
     test::TempFolder dir;
