@@ -3,6 +3,7 @@
 #include "export/NormalizeExportLine.h"
 #include "platform/FileError.h"
 #include "platform/Text.h"
+#include "tests/support/ForwardingFileSystem.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -243,54 +244,21 @@ TEST(ExportToCsv, StreamingMatchesTheWholeFileReading)
 }
 
 /// The machine's file system, except that the source cannot be opened.
-class UnreadableSource final : public FileSystem
+class UnreadableSource final : public test::ForwardingFileSystem
 {
 public:
     explicit UnreadableSource(std::string source)
         : m_source(std::move(source))
     {
     }
-    bool fileExists(const std::string& path) override
-    {
-        return m_fs.fileExists(path);
-    }
-    bool folderExists(const std::string& path) override
-    {
-        return m_fs.folderExists(path);
-    }
-    bool pathExists(const std::string& path) override
-    {
-        return m_fs.pathExists(path);
-    }
-    void createFolder(const std::string& path) override
-    {
-        m_fs.createFolder(path);
-    }
     std::unique_ptr<ByteSource> openRead(const std::string& path) override
     {
         if (path == m_source)
             throw FileError("cannot open file", path, std::make_error_code(std::errc::permission_denied));
-        return m_fs.openRead(path);
-    }
-    std::unique_ptr<ByteSink> openWrite(const std::string& path) override
-    {
-        return m_fs.openWrite(path);
-    }
-    std::unique_ptr<ByteSink> createTemporary(const std::string& folder, std::string& path) override
-    {
-        return m_fs.createTemporary(folder, path);
-    }
-    void moveFile(const std::string& from, const std::string& to) override
-    {
-        m_fs.moveFile(from, to);
-    }
-    void deleteFile(const std::string& path) override
-    {
-        m_fs.deleteFile(path);
+        return ForwardingFileSystem::openRead(path);
     }
 
 private:
-    FileSystem& m_fs = localFileSystem();
     std::string m_source;
 };
 

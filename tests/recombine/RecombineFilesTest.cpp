@@ -1,6 +1,7 @@
 #include "recombine/RecombineFiles.h"
 
 #include "platform/FileError.h"
+#include "tests/support/ForwardingFileSystem.h"
 #include "tests/support/RecordingHost.h"
 #include "tests/support/TempFolder.h"
 
@@ -169,6 +170,54 @@ TEST(RecombineFiles, FailureOrStopMidwayLeavesTheEarlierOutputAndNoTemporaryFile
         EXPECT_EQ(listFolder(dir.path()).size(), 3u);
         EXPECT_EQ(host.calls, (std::vector<std::string> { "show", "status 1", "yield", "status 2", "yield", "hide" }));
     }
+}
+
+/// The machine's file system on a disk that fills up: a temporary file takes no more than a few bytes.
+class FullDisk final : public test::ForwardingFileSystem
+{
+public:
+    std::unique_ptr<ByteSink> createTemporary(const std::string& folder, std::string& path) override
+    {
+        return std::make_unique<SmallSink>(ForwardingFileSystem::createTemporary(folder, path), path);
+    }
+
+private:
+    class SmallSink final : public ByteSink
+    {
+    public:
+        SmallSink(std::unique_ptr<ByteSink> sink, std::string path)
+            : m_sink(std::move(sink))
+            , m_path(std::move(path))
+        {
+        }
+        void write(const char* data, std::size_t size) override
+        {
+            if (size > 4)
+                throw FileError("cannot write file", m_path, std::make_error_code(std::errc::no_space_on_device));
+            m_sink->write(data, size);
+        }
+        void close() override
+        {
+            m_sink->close();
+        }
+
+    private:
+        std::unique_ptr<ByteSink> m_sink;
+        std::string m_path;
+    };
+};
+
+TEST(RecombineFiles, FullDiskLeavesTheEarlierOutputAndNoTemporaryFile)
+{
+    test::TempFolder dir;
+    dir.write("a.vcf", "BEGIN:VCARD\r\nEND:VCARD\r\n");
+    dir.write("b.vcf", "BEGIN:VCARD\r\nEND:VCARD\r\n");
+    const std::string earlier = dir.write("12-06-2026_CONBINED_CONTACTS.vcf", "EARLIER\r\n");
+    FullDisk fs;
+    test::RecordingHost host;
+    EXPECT_THROW(RecombineFiles(fs, host, selectionOf(dir.path(), { "a.vcf", "b.vcf" })), FileError);
+    EXPECT_EQ(readFile(earlier), "EARLIER\r\n");
+    EXPECT_EQ(listFolder(dir.path()).size(), 3u);
 }
 
 } // namespace
