@@ -242,7 +242,7 @@ int runCli(const std::vector<std::string>& args, CliEnvironment& env)
             if (naming == "number")
                 nameFromContact = false;
             else if (naming == "contact")
-                return usageError(env, "--naming=contact is not available yet; use --naming=number");
+                nameFromContact = true;
             else
                 return usageError(env, "unknown naming '" + naming + "' (use number or contact)");
         } else if (!optionsDone && arg.size() > 1 && arg[0] == '-') {

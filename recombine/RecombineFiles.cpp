@@ -1,11 +1,99 @@
 #include "RecombineFiles.h"
 
+#include "ParseMultiSelection.h"
+#include "platform/LineReader.h"
+#include "platform/LineWriter.h"
+#include "platform/Paths.h"
+
+#include <cstdio>
+#include <vector>
+
 namespace tessely
 {
-
-JobResult RecombineFiles(FileSystem& /*fs*/, JobHost& /*host*/, const std::string& /*selection*/)
+namespace
 {
-    return {};
+
+/// Deletes the half-written file when the job ends before its file is moved into place; a failure to
+/// delete is swallowed so that it never hides the error that ended the job.
+class TemporaryFile
+{
+public:
+    TemporaryFile(FileSystem& fs, std::string path)
+        : m_fs(fs)
+        , m_path(std::move(path))
+    {
+    }
+    ~TemporaryFile()
+    {
+        if (m_path.empty())
+            return;
+        try {
+            m_fs.deleteFile(m_path);
+        } catch (...) {
+        }
+    }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+    /// Moves the file to `target`, replacing a file there; from then on it is no longer temporary.
+    void moveTo(const std::string& target)
+    {
+        m_fs.moveFile(m_path, target);
+        m_path.clear();
+    }
+
+private:
+    FileSystem& m_fs;
+    std::string m_path;
+};
+
+} // namespace
+
+std::string recombinedFileName(const Date& date)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "%02d-%02d-%04d_CONBINED_CONTACTS.vcf", date.month, date.day, date.year);
+    return text;
+}
+
+JobResult RecombineFiles(FileSystem& fs, JobHost& host, const std::string& selection)
+{
+    JobResult result;
+    std::vector<std::string> names;
+    const std::string folder = ParseMultiSelection(selection, names);
+    if (names.empty())
+        return result;
+
+    const std::string target = joinPath(folder, recombinedFileName(host.today()));
+    // The lines go to a temporary file beside the target, moved into place only when every input has been
+    // copied: an earlier output of the same day that is among the inputs is then read intact, and a job
+    // that fails or is stopped midway leaves that earlier output as it was.
+    std::string temporaryPath;
+    auto sink = fs.createTemporary(folder, temporaryPath);
+    TemporaryFile temporary(fs, temporaryPath);
+    LineWriter output(std::move(sink));
+
+    {
+        StatusGuard status(host);
+        std::string_view line;
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            host.setStatus(i + 1);
+            if (!host.yield()) {
+                result.stopped = true;
+                return result;
+            }
+            if (i > 0)
+                output.writeLine({});
+            LineReader input(fs.openRead(joinPath(folder, names[i])));
+            while (input.next(line))
+                output.writeLine(line);
+        }
+    }
+    output.close();
+    temporary.moveTo(target);
+    result.count = names.size();
+    result.location = target;
+    return result;
 }
 
 } // namespace tessely

@@ -80,6 +80,24 @@ TEST(Cli, SplitsARelativePathBesideTheFileAndPrintsTheMessage)
     EXPECT_EQ(test::readFile(dir.file("Split-vCards/contact0002.vcf")), "BEGIN:VCARD\r\nFN:B\r\nEND:VCARD\r\n");
 }
 
+TEST(Cli, SplitsWithContactNames)
+{
+    test::TempFolder dir;
+    dir.write("all.vcf", twoCards + "BEGIN:VCARD\r\nFN:A\r\nEND:VCARD\r\nBEGIN:VCARD\r\nTEL:1\r\nEND:VCARD\r\n");
+    for (int pass = 1; pass <= 2; ++pass) {
+        const CliRun r = run({ "split", "--naming=contact", "all.vcf" }, dir.path());
+        EXPECT_EQ(r.status, exitSuccess) << r.err;
+        EXPECT_EQ(r.out,
+            "vCard Split Successfull\nvCard has been split successfully.\n4 files have been created in...\n\n"
+                + dir.file("Split-vCards") + "\n");
+    }
+    const std::vector<std::string> expected
+        = { "A-#1.vcf", "A-#2.vcf", "A-#3.vcf", "A.vcf", "B-#1.vcf", "B.vcf", "contact0004.vcf" };
+    EXPECT_EQ(test::listFolder(dir.file("Split-vCards")), expected);
+    EXPECT_EQ(test::readFile(dir.file("Split-vCards/B.vcf")), "BEGIN:VCARD\r\nFN:B\r\nEND:VCARD\r\n");
+    EXPECT_EQ(test::readFile(dir.file("Split-vCards/contact0004.vcf")), "BEGIN:VCARD\r\nTEL:1\r\nEND:VCARD\r\n");
+}
+
 TEST(Cli, NothingToProcessExitsOneOnStandardError)
 {
     test::TempFolder dir;
@@ -126,6 +144,66 @@ TEST(Cli, RecombineWantsFilesOfOneFolder)
     const CliRun apart = run({ "recombine", a, b });
     EXPECT_EQ(apart.status, exitUsage);
     EXPECT_NE(apart.err.find("one folder"), std::string::npos);
+}
+
+TEST(Cli, ExportWritesTheTableBesideTheFileAndPrintsTheFolder)
+{
+    test::TempFolder dir;
+    dir.write("all.vcf", "BEGIN:VCARD\r\nFN:a\r\nTEL;CELL:1\r\nEND:VCARD\r\nBEGIN:VCARD\r\nFN:b\r\nEND:VCARD\r\n");
+    const CliRun r = run({ "export", "all.vcf" }, dir.path());
+    EXPECT_EQ(r.status, exitSuccess) << r.err;
+    EXPECT_EQ(r.out,
+        "vCard Export Successfull\nvCard has been exported successfully.\n2 cards have been exported into...\n\n"
+            + dir.file("Split-vCards") + "\n");
+    EXPECT_TRUE(r.err.empty());
+    EXPECT_EQ(test::readFile(dir.file("Split-vCards/Contacts_Export.csv")), "FN,TEL CELL\r\nA,1\r\nB,\r\n");
+}
+
+TEST(Cli, ExportRefusesAFileOfOneContact)
+{
+    test::TempFolder dir;
+    const std::string one = dir.write("one.vcf", "BEGIN:VCARD\r\nFN:a\r\nEND:VCARD\r\n");
+    const CliRun r = run({ "export", one });
+    EXPECT_EQ(r.status, exitNothingOrFailed);
+    EXPECT_TRUE(r.out.empty());
+    EXPECT_EQ(r.err,
+        "Nothing to Process\nThe selected vCard does not contain multiple contacts.\n"
+        "Please choose a multiple-entry vCard file.\n");
+    EXPECT_EQ(test::listFolder(dir.path()), std::vector<std::string> { "one.vcf" });
+}
+
+Date thirdOfJanuary()
+{
+    return { 2027, 1, 3 };
+}
+
+TEST(Cli, RecombineJoinsTheFilesInTheOrderGiven)
+{
+    test::TempFolder dir;
+    dir.write("a.vcf", "BEGIN:VCARD\r\nFN:A\r\nEND:VCARD");
+    dir.write("b.vcf", "BEGIN:VCARD\nFN:B\nEND:VCARD\n");
+    std::ostringstream out;
+    std::ostringstream err;
+    CliEnvironment env { localFileSystem(), out, err };
+    env.today = thirdOfJanuary;
+    env.workingFolder = dir.path();
+    EXPECT_EQ(runCli({ "recombine", "b.vcf", dir.file("a.vcf") }, env), exitSuccess) << err.str();
+    const std::string combined = dir.file("01-03-2027_CONBINED_CONTACTS.vcf");
+    EXPECT_EQ(out.str(),
+        "vCard Recombine Successfull\nvCard files have been successfully recombined.\n"
+        "2 total files have been combined into\n\""
+            + combined + "\"\n");
+    EXPECT_EQ(test::readFile(combined), "BEGIN:VCARD\r\nFN:B\r\nEND:VCARD\r\n\r\nBEGIN:VCARD\r\nFN:A\r\nEND:VCARD\r\n");
+}
+
+TEST(Cli, RecombineOfAMissingFileExitsThreeAndWritesNothing)
+{
+    test::TempFolder dir;
+    const std::string a = dir.write("a.vcf", twoCards);
+    const CliRun r = run({ "recombine", a, dir.file("gone.vcf") });
+    EXPECT_EQ(r.status, exitFileError);
+    EXPECT_EQ(r.err, "tessely-cli: cannot open file '" + dir.file("gone.vcf") + "': No such file or directory\n");
+    EXPECT_EQ(test::listFolder(dir.path()), std::vector<std::string> { "a.vcf" });
 }
 
 } // namespace

@@ -1,0 +1,167 @@
+// Times a contact-named split of many contacts that share one name, and the same renaming done as a plain
+// chain that tests every earlier "-#N" variant again, in a fresh folder each (in memory when /dev/shm is
+// there). Usage: bench_naming [contacts]
+
+#include "split/ContactLines.h"
+#include "split/NameFromContact.h"
+#include "split/NextFreeFileName.h"
+#include "split/SplitContacts.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <system_error>
+
+namespace
+{
+
+using namespace tessely;
+
+class NamingHost final : public JobHost
+{
+public:
+    void showStatus(bool) override
+    {
+    }
+    void setStatus(std::uint64_t) override
+    {
+    }
+    bool yield() override
+    {
+        return true;
+    }
+    bool nameFromContact() override
+    {
+        return true;
+    }
+    Date today() override
+    {
+        return {};
+    }
+};
+
+/// Counts the existence tests that reach the file system.
+class ProbeCounter final : public FileSystem
+{
+public:
+    bool fileExists(const std::string& path) override
+    {
+        return m_fs.fileExists(path);
+    }
+    bool folderExists(const std::string& path) override
+    {
+        return m_fs.folderExists(path);
+    }
+    bool pathExists(const std::string& path) override
+    {
+        ++probes;
+        return m_fs.pathExists(path);
+    }
+    void createFolder(const std::string& path) override
+    {
+        m_fs.createFolder(path);
+    }
+    std::unique_ptr<ByteSource> openRead(const std::string& path) override
+    {
+        return m_fs.openRead(path);
+    }
+    std::unique_ptr<ByteSink> openWrite(const std::string& path) override
+    {
+        return m_fs.openWrite(path);
+    }
+    std::unique_ptr<ByteSink> createTemporary(const std::string& folder, std::string& path) override
+    {
+        return m_fs.createTemporary(folder, path);
+    }
+    void moveFile(const std::string& from, const std::string& to) override
+    {
+        m_fs.moveFile(from, to);
+    }
+    void deleteFile(const std::string& path) override
+    {
+        m_fs.deleteFile(path);
+    }
+
+    unsigned long long probes = 0;
+
+private:
+    FileSystem& m_fs = localFileSystem();
+};
+
+std::string freshFolder(const char* what)
+{
+    const std::filesystem::path base
+        = std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : std::filesystem::temp_directory_path();
+    std::string pattern = (base / (std::string("tessely-bench-") + what + "-XXXXXX")).string();
+    if (::mkdtemp(pattern.data()) == nullptr) {
+        std::perror("mkdtemp");
+        std::exit(1);
+    }
+    return pattern;
+}
+
+double secondsSince(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+/// The renaming as a plain chain, every candidate tested again for every contact.
+void plainChainSplit(FileSystem& fs, const std::string& location, unsigned long contacts)
+{
+    fs.createFolder(location);
+    for (unsigned long number = 1; number <= contacts; ++number) {
+        ContactLines contact;
+        contact.append("FN:Same Name");
+        contact.append("END:VCARD");
+        const std::string numbered = numberedFileName(location, number);
+        auto sink = fs.openWrite(numbered);
+        sink->write(contact.fileImage().data(), contact.fileImage().size());
+        sink->close();
+        std::string target = contactFileName(location, NameFromContact(contact));
+        while (fs.pathExists(target) || isLaterNumberedFile(location, target, number))
+            target = NextFreeFileName(target);
+        fs.moveFile(numbered, target);
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const unsigned long contacts = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 5000;
+
+    const std::string jobFolder = freshFolder("job");
+    const std::string source = jobFolder + "/all.vcf";
+    {
+        std::ofstream out(source, std::ios::binary);
+        for (unsigned long i = 0; i < contacts; ++i)
+            out << "BEGIN:VCARD\r\nFN:Same Name\r\nEND:VCARD\r\n";
+    }
+    ProbeCounter jobFs;
+    NamingHost host;
+    auto start = std::chrono::steady_clock::now();
+    const JobResult result = SplitContacts(jobFs, host, source);
+    const double jobSeconds = secondsSince(start);
+    std::printf("split with contact names: %lu contacts of one name in %.3f s, %llu existence tests\n",
+        static_cast<unsigned long>(result.count),
+        jobSeconds,
+        jobFs.probes);
+
+    const std::string plainFolder = freshFolder("plain");
+    ProbeCounter plainFs;
+    start = std::chrono::steady_clock::now();
+    plainChainSplit(plainFs, plainFolder + "/Split-vCards", contacts);
+    const double plainSeconds = secondsSince(start);
+    std::printf("plain chain for comparison: %lu contacts in %.3f s, %llu existence tests\n",
+        contacts,
+        plainSeconds,
+        plainFs.probes);
+
+    std::error_code ignored;
+    std::filesystem::remove_all(jobFolder, ignored);
+    std::filesystem::remove_all(plainFolder, ignored);
+    return 0;
+}

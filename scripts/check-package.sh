@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Builds the Debian package, unpacks it into a scratch root and checks it as a user would meet it: the
+# programs run from their installed path, the desktop entry and the AppStream data validate, and the
+# package depends on the libraries it links and nothing more.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source scripts/common.sh
+
+tessely_install_packages "${TESSELY_PACKAGES[@]}" dpkg-dev desktop-file-utils appstream
+deb=$(./scripts/package.sh | tail -n 1)
+root=$(mktemp -d)
+work=$(mktemp -d)
+trap 'rm -rf "$root" "$work"' EXIT
+dpkg-deb -x "$deb" "$root"
+
+fail() {
+    echo "check-package: $*" >&2
+    exit 1
+}
+
+depends=$(dpkg-deb -f "$deb" Depends)
+echo "Depends: $depends"
+for unwanted in gtest gmock benchmark qt6-base-dev; do
+    [[ $depends != *$unwanted* ]] || fail "the package depends on $unwanted"
+done
+if [ -x build/bin/tessely ]; then
+    [[ $depends == *libqt6widgets6* ]] || fail "the package does not depend on the Qt 6 Widgets library"
+    [ -x "$root/usr/bin/tessely" ] || fail "tessely is not installed"
+    desktop-file-validate "$root/usr/share/applications/tessely.desktop"
+    appstreamcli validate --no-net "$root/usr/share/metainfo/example.quorvane.Tessely.metainfo.xml"
+    for size in 16 32; do
+        [ -f "$root/usr/share/icons/hicolor/${size}x${size}/apps/tessely.png" ] || fail "icon ${size}x${size} missing"
+    done
+fi
+[ -f "$root/usr/share/man/man1/tessely-cli.1.gz" ] || fail "the manual page is missing"
+
+cli="$root/usr/bin/tessely-cli"
+[ "$("$cli" --version)" = "tessely 3.2.2" ] || fail "tessely-cli --version"
+cp examples/sample-contacts.vcf "$work/"
+"$cli" split "$work/sample-contacts.vcf"
+count=$(find "$work/Split-vCards" -name 'contact*.vcf' | wc -l)
+[ "$count" -eq "$(grep -ci '^begin:vcard' examples/sample-contacts.vcf)" ] || fail "split gave $count files"
+echo "check-package: $deb is sound"

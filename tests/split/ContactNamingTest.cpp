@@ -1,0 +1,451 @@
+#include "platform/Paths.h"
+#include "split/NameFromContact.h"
+#include "split/NextFreeFileName.h"
+#include "split/SplitContacts.h"
+#include "tests/support/RecordingHost.h"
+#include "tests/support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <random>
+
+namespace tessely
+{
+namespace
+{
+
+using test::listFolder;
+using test::readFile;
+
+/// One contact per name; an empty name gives a contact without any naming field. Every contact carries its
+/// position in a NOTE line, so each file shows which contact it holds.
+std::string cardsNamed(const std::vector<std::string>& names)
+{
+    std::string text;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        text += "BEGIN:VCARD\r\n";
+        if (!names[i].empty())
+            text += "FN:" + names[i] + "\r\n";
+        text += "NOTE:" + std::to_string(i + 1) + "\r\nEND:VCARD\r\n";
+    }
+    return text;
+}
+
+/// The file of the contact at `number` named `name` in `cardsNamed`.
+std::string cardNumber(std::size_t number, const std::string& name)
+{
+    return "BEGIN:VCARD\r\nFN:" + name + "\r\nNOTE:" + std::to_string(number) + "\r\nEND:VCARD\r\n";
+}
+
+/// Every entry of a folder with the content of each file; a folder shows as "<folder>".
+std::map<std::string, std::string> snapshot(const std::string& folder)
+{
+    std::map<std::string, std::string> entries;
+    for (const auto& name : listFolder(folder)) {
+        const std::string path = folder + "/" + name;
+        entries[name] = std::filesystem::is_directory(path) ? "<folder>" : readFile(path);
+    }
+    return entries;
+}
+
+JobResult splitNamed(const std::string& source, test::RecordingHost& host)
+{
+    host.naming = true;
+    return SplitContacts(localFileSystem(), host, source);
+}
+
+JobResult splitNamed(const std::string& source)
+{
+    test::RecordingHost host;
+    return splitNamed(source, host);
+}
+
+/// Counts the existence tests that reach the file system.
+class CountingFileSystem : public FileSystem
+{
+public:
+    bool fileExists(const std::string& path) override
+    {
+        return m_fs.fileExists(path);
+    }
+    bool folderExists(const std::string& path) override
+    {
+        return m_fs.folderExists(path);
+    }
+    bool pathExists(const std::string& path) override
+    {
+        ++probes;
+        return m_fs.pathExists(path);
+    }
+    void createFolder(const std::string& path) override
+    {
+        m_fs.createFolder(path);
+    }
+    std::unique_ptr<ByteSource> openRead(const std::string& path) override
+    {
+        return m_fs.openRead(path);
+    }
+    std::unique_ptr<ByteSink> openWrite(const std::string& path) override
+    {
+        return m_fs.openWrite(path);
+    }
+    std::unique_ptr<ByteSink> createTemporary(const std::string& folder, std::string& path) override
+    {
+        return m_fs.createTemporary(folder, path);
+    }
+    void moveFile(const std::string& from, const std::string& to) override
+    {
+        m_fs.moveFile(from, to);
+    }
+    void deleteFile(const std::string& path) override
+    {
+        m_fs.deleteFile(path);
+    }
+
+    std::uint64_t probes = 0;
+
+private:
+    FileSystem& m_fs = localFileSystem();
+};
+
+TEST(ContactNaming, SameNamesGetTheNextSuffixAndUnnamedContactsKeepTheirNumber)
+{
+    test::TempFolder dir;
+    const std::vector<std::string> names = { "John Doe", "John Doe", "", "John Doe", "John Doe", "John Doe" };
+    const std::string source = dir.write("all.vcf", cardsNamed(names));
+    const JobResult result = splitNamed(source);
+    EXPECT_EQ(result.count, 6u);
+    const std::map<std::string, std::string> expected = {
+        { "John Doe.vcf", cardNumber(1, "John Doe") },
+        { "John Doe-#1.vcf", cardNumber(2, "John Doe") },
+        { "contact0003.vcf", "BEGIN:VCARD\r\nNOTE:3\r\nEND:VCARD\r\n" },
+        { "John Doe-#2.vcf", cardNumber(4, "John Doe") },
+        { "John Doe-#3.vcf", cardNumber(5, "John Doe") },
+        { "John Doe-#4.vcf", cardNumber(6, "John Doe") },
+    };
+    EXPECT_EQ(snapshot(result.location), expected);
+}
+
+TEST(ContactNaming, ResplittingGivesEveryNamedContactAVariantBesideTheFirstFiles)
+{
+    test::TempFolder dir;
+    const std::string source = dir.write("all.vcf", cardsNamed({ "Ann", "Bob", "", "Ann", "Bob-#1" }));
+    splitNamed(source);
+    const JobResult again = splitNamed(source);
+    const std::vector<std::string> expected = {
+        "Ann-#1.vcf", // first split, contact 4
+        "Ann-#2.vcf", // second split, contact 1
+        "Ann-#3.vcf", // second split, contact 4
+        "Ann.vcf", // first split, contact 1
+        "Bob-#1.vcf", // first split, contact 5
+        "Bob-#2.vcf", // second split, contact 2
+        "Bob-#3.vcf", // second split, contact 5 continues its own suffix
+        "Bob.vcf", // first split, contact 2
+        "contact0003.vcf", // rewritten by the second split
+    };
+    EXPECT_EQ(listFolder(again.location), expected);
+    EXPECT_EQ(readFile(again.location + "/Ann-#2.vcf"), cardNumber(1, "Ann"));
+    EXPECT_EQ(readFile(again.location + "/Bob-#3.vcf"), cardNumber(5, "Bob-#1"));
+}
+
+TEST(ContactNaming, AFolderNamedLikeAContactCountsAsTaken)
+{
+    test::TempFolder dir;
+    const std::string source = dir.write("all.vcf", cardsNamed({ "Ann", "Ann" }));
+    std::filesystem::create_directories(dir.file("Split-vCards/Ann.vcf/inside"));
+    const JobResult result = splitNamed(source);
+    EXPECT_EQ(result.count, 2u);
+    EXPECT_EQ(listFolder(result.location), (std::vector<std::string> { "Ann-#1.vcf", "Ann-#2.vcf", "Ann.vcf" }));
+    EXPECT_EQ(listFolder(result.location + "/Ann.vcf"), std::vector<std::string> { "inside" });
+}
+
+TEST(ContactNaming, NeverOverwritesAContactWrittenEarlierInTheJob)
+{
+    test::TempFolder dir;
+    dir.write("all.vcf", "");
+    std::filesystem::create_directory(dir.file("Split-vCards"));
+    // Left by an earlier run: a numbered file this job will rewrite, and one beyond this job's contacts.
+    dir.write("Split-vCards/contact0005.vcf", "old five");
+    dir.write("Split-vCards/contact0030.vcf", "old thirty");
+    const std::vector<std::string> names = {
+        "contact0002", // 1: the numbered name of contact 2, which is still to come
+        "B", // 2: frees contact0002.vcf
+        "contact0002", // 3: an earlier number, free again
+        "contact0004", // 4: its own numbered file counts as taken
+        "Five", // 5: rewrites the old contact0005.vcf, then moves it
+        "contact00007", // 6: not the numbered format (a leading zero beyond four digits)
+        "contact10", // 7: not the numbered format (fewer than four digits)
+        "contact0009", // 8: a later contact's name
+        "contact0030", // 9: a number beyond this job, left by an earlier run
+        "contact0005", // 10: freed by contact 5
+    };
+    const std::string source = dir.write("all.vcf", cardsNamed(names));
+    const JobResult result = splitNamed(source);
+    EXPECT_EQ(result.count, names.size());
+    const std::map<std::string, std::string> expected = {
+        { "contact0002-#1.vcf", cardNumber(1, names[0]) },
+        { "B.vcf", cardNumber(2, names[1]) },
+        { "contact0002.vcf", cardNumber(3, names[2]) },
+        { "contact0004-#1.vcf", cardNumber(4, names[3]) },
+        { "Five.vcf", cardNumber(5, names[4]) },
+        { "contact00007.vcf", cardNumber(6, names[5]) },
+        { "contact10.vcf", cardNumber(7, names[6]) },
+        { "contact0009-#1.vcf", cardNumber(8, names[7]) },
+        { "contact0030.vcf", "old thirty" },
+        { "contact0030-#1.vcf", cardNumber(9, names[8]) },
+        { "contact0005.vcf", cardNumber(10, names[9]) },
+    };
+    EXPECT_EQ(snapshot(result.location), expected);
+}
+
+TEST(ContactNaming, RecognisesTheNumberedNamesOfLaterContacts)
+{
+    const struct {
+        std::string name;
+        std::uint64_t current;
+        bool later;
+    } cases[] = {
+        { "contact0002.vcf", 1, true },
+        { "contact0002.vcf", 2, false },
+        { "contact0002.vcf", 3, false },
+        { "contact9999.vcf", 1, true },
+        { "contact10000.vcf", 9999, true },
+        { "contact010000.vcf", 1, false },
+        { "contact00002.vcf", 1, false },
+        { "contact002.vcf", 1, false },
+        { "contact0002-#1.vcf", 1, false },
+        { "Contact0002.vcf", 1, false },
+        { "contact0002.VCF", 1, false },
+        { "contact+002.vcf", 1, false },
+        { "contact0002.vcf.vcf", 1, false },
+        { "contact99999999999999999999999.vcf", 1, false },
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(isLaterNumberedFile("/f/Split-vCards", "/f/Split-vCards/" + c.name, c.current), c.later)
+            << c.name << " at " << c.current;
+    }
+    EXPECT_FALSE(isLaterNumberedFile("/f/Split-vCards", "/g/Split-vCards/contact0002.vcf", 1));
+}
+
+TEST(ContactNaming, LongNamesAreCutToTheFolderAndToTheFileNameLimit)
+{
+    const std::string e = "\xC3\xA9"; // one character, two bytes
+    const std::string euro = "\xE2\x82\xAC"; // one character, three bytes
+    auto repeat = [](const std::string& piece, std::size_t times) {
+        std::string text;
+        for (std::size_t i = 0; i < times; ++i)
+            text += piece;
+        return text;
+    };
+    const std::string folder240 = "/" + std::string(239, 'f');
+    const struct {
+        const char* what;
+        std::string location;
+        std::string name;
+        std::string path;
+    } cases[] = {
+        { "fits", "/f", "John", "/f/John.vcf" },
+        { "exactly 255", folder240, std::string(10, 'n'), folder240 + "/" + std::string(10, 'n') + ".vcf" },
+        { "cut to 255 characters", folder240, std::string(11, 'n'), folder240 + "/" + std::string(10, 'n') + ".vcf" },
+        { "folder counted in characters",
+            "/" + repeat(e, 239),
+            repeat(e, 20),
+            "/" + repeat(e, 239) + "/" + repeat(e, 10) + ".vcf" },
+        { "invalid bytes count one each", "/f", std::string(300, '\xE9'), "/f/" + std::string(239, '\xE9') + ".vcf" },
+        { "cut to 239 bytes at a character boundary", "/f", repeat(euro, 100), "/f/" + repeat(euro, 79) + ".vcf" },
+        { "bytes cut after the character cut",
+            "/" + repeat(e, 9),
+            repeat(e, 300),
+            "/" + repeat(e, 9) + "/" + repeat(e, 119) + ".vcf" },
+        { "one character of room", "/" + std::string(248, 'f'), "AB", "/" + std::string(248, 'f') + "/A.vcf" },
+        { "no room", "/" + std::string(249, 'f'), "AB", "" },
+        { "no room even for a short name", "/" + std::string(260, 'f'), "A", "" },
+        { "no name", "/f", "", "" },
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(contactFileName(c.location, c.name), c.path) << c.what;
+}
+
+TEST(ContactNaming, LongNamesAndVariantsFitTheFileSystem)
+{
+    test::TempFolder dir;
+    const std::string longName = std::string(300, 'L');
+    const std::string latin1Name = std::string(300, '\xE9');
+    std::string accented;
+    for (int i = 0; i < 200; ++i)
+        accented += "\xC3\xA9";
+    const std::string source
+        = dir.write("all.vcf", cardsNamed({ longName, longName, latin1Name, "Jos\xE9", accented, accented }));
+    const JobResult result = splitNamed(source);
+    ASSERT_EQ(result.count, 6u);
+    const std::size_t room = 250 - result.location.size();
+    ASSERT_LT(room, 239u) << "the temporary folder is unexpectedly short";
+    const std::string cut(room, 'L');
+    const std::string latin1Cut(room, '\xE9');
+    EXPECT_EQ(result.location.size() + 1 + cut.size() + 4, 255u);
+    EXPECT_EQ(readFile(result.location + "/" + cut + ".vcf"), cardNumber(1, longName));
+    EXPECT_EQ(readFile(result.location + "/" + cut + "-#1.vcf"), cardNumber(2, longName));
+    EXPECT_EQ(readFile(result.location + "/" + latin1Cut + ".vcf"), cardNumber(3, latin1Name));
+    EXPECT_EQ(readFile(result.location + "/Jos\xE9.vcf"), cardNumber(4, "Jos\xE9"));
+    // 200 two-byte characters fit the path's 255 characters but not the file name's bytes.
+    const std::string accentedCut = accented.substr(0, 238);
+    EXPECT_EQ(readFile(result.location + "/" + accentedCut + ".vcf"), cardNumber(5, accented));
+    EXPECT_EQ(readFile(result.location + "/" + accentedCut + "-#1.vcf"), cardNumber(6, accented));
+    EXPECT_EQ(listFolder(result.location).size(), 6u);
+}
+
+TEST(ContactNaming, AFolderTooLongForAnyNameKeepsNumberedNames)
+{
+    test::TempFolder dir;
+    const std::string deep = dir.file(std::string(250 - dir.path().size(), 'd'));
+    std::filesystem::create_directory(deep);
+    const std::string source = deep + "/all.vcf";
+    std::ofstream(source, std::ios::binary) << cardsNamed({ "Ann", "Bob" });
+    const JobResult result = splitNamed(source);
+    EXPECT_EQ(result.count, 2u);
+    EXPECT_EQ(listFolder(result.location), (std::vector<std::string> { "contact0001.vcf", "contact0002.vcf" }));
+}
+
+TEST(ContactNaming, YieldsOnceAfterEachRenamingAndStopsWhenAsked)
+{
+    test::TempFolder dir;
+    const std::string source = dir.write("all.vcf", cardsNamed({ "Ann", "", "Cy" }));
+    test::RecordingHost host;
+    splitNamed(source, host);
+    const std::vector<std::string> expected = { "show",
+        "status 1",
+        "yield",
+        "naming",
+        "yield",
+        "status 2",
+        "yield",
+        "naming",
+        "status 3",
+        "yield",
+        "naming",
+        "yield",
+        "hide" };
+    EXPECT_EQ(host.calls, expected);
+
+    test::TempFolder stopDir;
+    const std::string stopSource = stopDir.write("all.vcf", cardsNamed({ "Ann", "Bob" }));
+    test::RecordingHost stopping;
+    stopping.yieldsBeforeStop = 1;
+    const JobResult stopped = splitNamed(stopSource, stopping);
+    EXPECT_TRUE(stopped.stopped);
+    EXPECT_EQ(stopped.count, 1u);
+    EXPECT_EQ(listFolder(stopped.location), std::vector<std::string> { "Ann.vcf" });
+}
+
+TEST(ContactNaming, SameNamesCostAFewProbesEachNotOnePerEarlierVariant)
+{
+    test::TempFolder dir;
+    const std::vector<std::string> names(300, "Same");
+    const std::string source = dir.write("all.vcf", cardsNamed(names));
+    CountingFileSystem fs;
+    test::RecordingHost host;
+    host.naming = true;
+    const JobResult result = SplitContacts(fs, host, source);
+    EXPECT_EQ(result.count, 300u);
+    EXPECT_EQ(readFile(result.location + "/Same-#299.vcf"), cardNumber(300, "Same"));
+    EXPECT_LE(fs.probes, 3u * names.size());
+}
+
+/// The renaming as a plain chain: every candidate from the contact's own name on is tested again.
+void referenceSplit(const std::string& location, const std::vector<std::string>& names)
+{
+    FileSystem& fs = localFileSystem();
+    if (!fs.folderExists(location))
+        fs.createFolder(location);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const std::uint64_t number = i + 1;
+        ContactLines contact;
+        if (!names[i].empty())
+            contact.append("FN:" + names[i]);
+        contact.append("NOTE:" + std::to_string(number));
+        contact.append("END:VCARD");
+        const std::string numbered = numberedFileName(location, number);
+        auto sink = fs.openWrite(numbered);
+        sink->write(contact.fileImage().data(), contact.fileImage().size());
+        sink->close();
+        std::string target = contactFileName(location, NameFromContact(contact));
+        if (target.empty())
+            continue;
+        while (fs.pathExists(target) || isLaterNumberedFile(location, target, number))
+            target = NextFreeFileName(target);
+        fs.moveFile(numbered, target);
+    }
+}
+
+TEST(ContactNaming, GivesTheSameFilesAsThePlainChain)
+{
+    const std::vector<std::string> pool = { "A",
+        "A",
+        "A",
+        "A-#1",
+        "A-#3",
+        "A-#0",
+        "A-#-1",
+        "B",
+        "B",
+        "B-#2-#1",
+        "X-#",
+        "C",
+        "contact0001",
+        "contact0002",
+        "contact0003",
+        "contact0005",
+        "contact0010",
+        "contact0002-#1",
+        "contact02",
+        "contact00003",
+        "" };
+    const std::vector<std::string> existingFiles = { "A.vcf",
+        "A-#2.vcf",
+        "A-#4.vcf",
+        "A-#0-#1.vcf",
+        "C-#1.vcf",
+        "contact0002.vcf",
+        "contact0004.vcf",
+        "contact0030.vcf",
+        "contact0002-#1.vcf",
+        "B-#2-#2.vcf" };
+    const std::vector<std::string> existingFolders = { "A-#1.vcf", "B.vcf", "X-#-#1.vcf", "contact0010-#1.vcf" };
+
+    for (unsigned seed = 1; seed <= 25; ++seed) {
+        std::mt19937 random(seed);
+        std::vector<std::string> names(10 + random() % 50);
+        for (auto& name : names)
+            name = pool[random() % pool.size()];
+        std::vector<bool> existing;
+        for (std::size_t i = 0; i < existingFiles.size() + existingFolders.size(); ++i)
+            existing.push_back(random() % 3 == 0);
+
+        test::TempFolder job;
+        test::TempFolder reference;
+        for (const test::TempFolder* dir : { &job, &reference }) {
+            std::filesystem::create_directory(dir->file("Split-vCards"));
+            for (std::size_t i = 0; i < existingFiles.size(); ++i) {
+                if (existing[i])
+                    dir->write("Split-vCards/" + existingFiles[i], "earlier " + existingFiles[i]);
+            }
+            for (std::size_t i = 0; i < existingFolders.size(); ++i) {
+                if (existing[existingFiles.size() + i])
+                    std::filesystem::create_directory(dir->file("Split-vCards/" + existingFolders[i]));
+            }
+        }
+        const std::string source = job.write("all.vcf", cardsNamed(names));
+        for (int run = 1; run <= 2; ++run) {
+            splitNamed(source);
+            referenceSplit(reference.file("Split-vCards"), names);
+            ASSERT_EQ(snapshot(job.file("Split-vCards")), snapshot(reference.file("Split-vCards")))
+                << "seed " << seed << ", run " << run;
+        }
+    }
+}
+
+} // namespace
+} // namespace tessely

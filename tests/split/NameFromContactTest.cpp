@@ -1,0 +1,128 @@
+#include "split/NameFromContact.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace tessely
+{
+namespace
+{
+
+std::string nameOf(const std::vector<std::string>& lines)
+{
+    ContactLines contact;
+    for (const auto& line : lines)
+        contact.append(line);
+    contact.append("END:VCARD");
+    return NameFromContact(contact);
+}
+
+struct NamingCase {
+    std::vector<std::string> lines;
+    std::string name;
+};
+
+TEST(NameFromContact, TakesTheFirstUsableFieldInOrderOfPrecedence)
+{
+    const std::vector<NamingCase> cases = {
+        { { "N:Doe;John;;;" }, "John Doe" },
+        { { "N:Doe;John;;;", "FN:Johnny D" }, "Johnny D" },
+        { { "fn:Jane Roe" }, "Jane Roe" },
+        { { "FN;CHARSET=UTF-8:Jane Roe", "TITLE:Boss" }, "Boss" },
+        { { "FN:", "FN:???", "TITLE:Sales Director" }, "Sales Director" },
+        { { "N:Doe;John;Q.;Dr.;Jr." }, "John Q. Dr. Jr. Doe" },
+        { { "N:;John;;;" }, "John" },
+        { { "N:Doe;;;;" }, "Doe" },
+        { { "N:van der Berg;Jan;;;" }, "der Berg Jan van" },
+        { { "FN:Dr: Who?" }, "Dr Who" },
+        { { "TITLE:CEO/Founder" }, "CEOFounder" },
+        { { "EMAIL;TYPE=INTERNET:jdoe@example.com" }, "jdoe" },
+        { { "EMAIL:j_doe@example.com" }, "j doe" },
+        { { "EMAILX" }, "EMAILX" },
+        { { "item1.EMAIL;type=INTERNET:jdoe@example.com" }, "" },
+        { { "TEL:123" }, "" },
+        // A folded continuation line never matches; only the first physical line of a value counts.
+        { { " FN:Jane Roe", "TITLE:Boss" }, "Boss" },
+        { { "FN:Jane", " Roe" }, "Jane" },
+        // A field with parameters matches only for "EMAIL".
+        { { "N;CHARSET=UTF-8:Doe;John", "TITLE;X=1:Boss", "EMAIL;HOME:a@b" }, "a" },
+        // An address that begins with "@" ends the search with no name, even before a full address.
+        { { "EMAIL: @example.com", "EMAIL:jdoe@example.com" }, "" },
+        { { "FN:;;;", "N:;;;;", "TITLE:?", "EMAIL:" }, "" },
+        { { "email:first@example.com", "email:second@example.com" }, "first" },
+        { {}, "" },
+        // The value is everything after the first colon, case and later colons kept (colons are removed).
+        { { "FN:ab:Cd" }, "abCd" },
+        // Upper-casing for the prefix covers letters outside ASCII: the dotless i upper-cases to "I".
+        { { "t\xC4\xB1tle:Boss" }, "Boss" },
+        // Names are bytes: Latin-1 and UTF-8 text pass through unchanged.
+        { { "FN:Jos\xE9 M\xFCller" }, "Jos\xE9 M\xFCller" },
+        { { "FN:J\xC3\xBCrgen M\xC3\xBCller-L\xC3\xBC"
+            "denscheidt" },
+            "J\xC3\xBCrgen M\xC3\xBCller-L\xC3\xBC"
+            "denscheidt" },
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(nameOf(c.lines), c.name) << (c.lines.empty() ? "(no lines)" : c.lines.front());
+}
+
+TEST(NameFromContact, EndVCardLineNeverMatches)
+{
+    ContactLines contact;
+    contact.append("END:VCARD");
+    EXPECT_EQ(NameFromContact(contact), "");
+}
+
+TEST(CleanFileName, RemovesAndReplacesCharactersInOrder)
+{
+    const std::string run38(38, ' ');
+    const std::string run39(39, ' ');
+    const struct {
+        std::string value;
+        std::string cleaned;
+    } cases[] = {
+        { "Doe;John;;;", "Doe John" },
+        { "Dr: Who?", "Dr Who" },
+        { "A/B\\C", "ABC" },
+        { "D_E,F", "D E F" },
+        { "O'Neil, Mary", "O'Neil Mary" },
+        { "x*y>z.w", "x*y>z.w" },
+        { "???", "" },
+        { ";;;", "" },
+        { "a|b", "a b" },
+        { "\"Bob\" <b>", "Bob <b>" },
+        { "John\tDoe", "John Doe" },
+        { "  John    Doe  ", "John Doe" },
+        { "x" + run38 + "y", "x y" },
+        { "x" + run39 + "y", "x  y" },
+        { "", "" },
+        { std::string("a\0b", 3), "a b" },
+        { "\x01\x1F a \x7F", "a \x7F" },
+        { "\tJohn", "John" },
+        { "Ren\xE9@\xC3\xA9t\xC3\xA9", "Ren\xE9@\xC3\xA9t\xC3\xA9" },
+        { "unchanged name", "unchanged name" },
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CleanFileName(c.value), c.cleaned) << "value: " << c.value;
+}
+
+TEST(ReorderStructuredName, MovesTheFirstWordToTheEnd)
+{
+    EXPECT_EQ(ReorderStructuredName("Doe John"), "John Doe");
+    EXPECT_EQ(ReorderStructuredName("Doe John Q"), "John Q Doe");
+    EXPECT_EQ(ReorderStructuredName("John"), "John");
+    EXPECT_EQ(ReorderStructuredName(""), "");
+}
+
+TEST(EmailLocalPart, CutsAtTheFirstAt)
+{
+    EXPECT_EQ(EmailLocalPart("no at sign "), "no at sign ");
+    EXPECT_EQ(EmailLocalPart("a@b@c"), "a");
+    EXPECT_EQ(EmailLocalPart("j doe @example.com"), "j doe");
+    EXPECT_EQ(EmailLocalPart("@example.com"), "");
+}
+
+} // namespace
+} // namespace tessely
