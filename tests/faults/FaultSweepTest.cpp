@@ -114,35 +114,28 @@ void checkFaultedRun(const Scenario& scenario, const Run& reference, const Run& 
     EXPECT_EQ(run.openFiles, 0) << "a file was left open";
     EXPECT_FALSE(run.errorPath.empty());
 
-    std::size_t complete = 0;
-    // Files that were there before: the input is never touched, an earlier output is either kept or fully
-    // replaced by the new one.
-    for (const auto& [path, bytes] : run.before) {
-        const auto now = run.after.find(path);
-        const auto ref = reference.after.find(path);
-        if (now == run.after.end()) {
-            EXPECT_TRUE(ref == reference.after.end()) << path << " was lost";
-            continue;
-        }
-        const bool rewritten = ref != reference.after.end() && ref->second != bytes;
-        if (rewritten && now->second == ref->second)
-            ++complete;
-        if (now->second == bytes || (rewritten && now->second == ref->second))
-            continue;
-        const bool partial = ref != reference.after.end() && isPrefixOf(now->second, ref->second);
-        EXPECT_TRUE(scenario.rewritesInPlace && partial) << path << " was damaged";
-    }
-
-    // New files: each one is complete under its own name, except at most one cut short by the fault or
-    // complete under the name it had before a failed move. No temporary file stays behind.
+    // What the unfaulted job writes: its new files and the files it rewrites.
     std::vector<std::string> wanted;
     for (const auto& [path, bytes] : reference.after) {
-        if (run.before.count(path) == 0)
+        const auto before = run.before.find(path);
+        if (before == run.before.end() || before->second != bytes)
             wanted.push_back(bytes);
     }
+    for (const auto& [path, bytes] : run.before) {
+        if (run.after.count(path) == 0) {
+            EXPECT_EQ(reference.after.count(path), 0u) << path << " was lost";
+        }
+    }
+
+    // Each file is untouched, or complete as the unfaulted job writes it, except at most one: cut short by
+    // the fault, or complete under the name it had before a failed move. The input is never touched, and
+    // an earlier output is kept or fully replaced unless the job rewrites it in place. No temporary file
+    // stays behind.
+    std::size_t complete = 0;
     std::size_t odd = 0;
     for (const auto& [path, bytes] : run.after) {
-        if (run.before.count(path) != 0)
+        const auto before = run.before.find(path);
+        if (before != run.before.end() && before->second == bytes)
             continue;
         EXPECT_FALSE(isTemporaryName(path)) << path << " was left behind";
         const auto ref = reference.after.find(path);
@@ -151,6 +144,7 @@ void checkFaultedRun(const Scenario& scenario, const Run& reference, const Run& 
             continue;
         }
         ++odd;
+        EXPECT_TRUE(before == run.before.end() || scenario.rewritesInPlace) << path << " was damaged";
         bool fits = false;
         for (const std::string& want : wanted)
             fits = fits || bytes == want || isPrefixOf(bytes, want);
@@ -208,6 +202,62 @@ TEST(FaultSweep, NumberedSplitOverAnEarlierLongerSplit)
             return dir.write("all.vcf", fourContacts);
         },
         true });
+}
+
+TEST(FaultSweep, ContactNamedSplit)
+{
+    sweep({ "contact-named split",
+        OperationKind::Split,
+        true,
+        [](const test::TempFolder& dir) {
+            // An earlier split left a named file and a numbered file; both names count as taken.
+            std::filesystem::create_directory(dir.file("Split-vCards"));
+            dir.write("Split-vCards/John Doe.vcf", "earlier John");
+            dir.write("Split-vCards/contact0004.vcf", "earlier 4");
+            return dir.write("all.vcf", fourContacts + "BEGIN:VCARD\r\nTEL:1\r\nEND:VCARD\r\n");
+        },
+        true });
+}
+
+TEST(FaultSweep, ExportOverAnEarlierTable)
+{
+    sweep({ "export",
+        OperationKind::Export,
+        false,
+        [](const test::TempFolder& dir) {
+            std::filesystem::create_directory(dir.file("Split-vCards"));
+            dir.write("Split-vCards/Contacts_Export.csv", "earlier table\r\n");
+            return dir.write("all.vcf", fourContacts + "BEGIN:VCARD\r\nNOTE:say \"hi\"\r\nEND:VCARD\r\n");
+        },
+        true });
+}
+
+std::string selectionOf(const test::TempFolder& dir, const std::vector<std::string>& names)
+{
+    std::string selection = dir.path();
+    for (const std::string& name : names)
+        selection += '\0' + name;
+    return selection;
+}
+
+TEST(FaultSweep, Recombine)
+{
+    sweep({ "recombine", OperationKind::Recombine, false, [](const test::TempFolder& dir) {
+               dir.write("a.vcf", "BEGIN:VCARD\r\nFN:A\r\nEND:VCARD\r\n");
+               dir.write("b.vcf", fourContacts);
+               dir.write("c.vcf", "BEGIN:VCARD\nFN:C\nEND:VCARD");
+               return selectionOf(dir, { "a.vcf", "b.vcf", "c.vcf" });
+           } });
+}
+
+TEST(FaultSweep, RecombineThatReadsItsEarlierOutput)
+{
+    // An output of the same day is among the inputs: a failed job must leave it as it was.
+    sweep({ "recombine over earlier output", OperationKind::Recombine, false, [](const test::TempFolder& dir) {
+               dir.write("a.vcf", "BEGIN:VCARD\r\nFN:A\r\nEND:VCARD\r\n");
+               dir.write("12-06-2026_CONBINED_CONTACTS.vcf", fourContacts);
+               return selectionOf(dir, { "a.vcf", "12-06-2026_CONBINED_CONTACTS.vcf" });
+           } });
 }
 
 } // namespace

@@ -86,6 +86,22 @@ TEST(RealFaults, FullDiskEndsTheSplitWithExitThreeAndKeepsEarlierContacts)
     EXPECT_EQ(test::readFile(source), threeCards);
 }
 
+TEST(RealFaults, FullDiskEndsTheExportWithExitThree)
+{
+    if (!std::filesystem::exists("/dev/full"))
+        GTEST_SKIP() << "this machine has no /dev/full";
+    test::TempFolder dir;
+    const std::string source = dir.write("all.vcf", threeCards);
+    std::filesystem::create_directory(dir.file("Split-vCards"));
+    const std::string table = dir.file("Split-vCards/Contacts_Export.csv");
+    std::filesystem::create_symlink("/dev/full", table);
+
+    const CliRun run = runCliHere({ "export", source });
+    EXPECT_EQ(run.status, exitFileError);
+    EXPECT_EQ(run.err, "tessely-cli: cannot write file '" + table + "': No space left on device\n");
+    EXPECT_EQ(test::readFile(source), threeCards);
+}
+
 TEST(RealFaults, FileSizeLimitEndsTheSplitWithExitThreeNotASignal)
 {
     test::TempFolder dir;
@@ -108,7 +124,7 @@ TEST(RealFaults, FileSizeLimitEndsTheSplitWithExitThreeNotASignal)
 
 TEST(RealFaults, AFileNamedLikeTheOutputFolderEndsTheJobWithExitThree)
 {
-    for (const char* command : { "split" }) {
+    for (const char* command : { "split", "export" }) {
         test::TempFolder dir;
         const std::string source = dir.write("all.vcf", threeCards);
         dir.write("Split-vCards", "mine");
