@@ -1,0 +1,82 @@
+// Contact-based names: whatever the contact's lines, the name is safe as a file-name stem (no path
+// separator, none of the characters cleaning removes or turns into spaces, no control character, no space
+// at either end) and stays inside the output folder once made into a path; cleaning a cleaned value
+// changes nothing unless it left a run of spaces, which happens only for runs of 39 or more.
+#include "FuzzSupport.h"
+#include "platform/Paths.h"
+#include "split/NameFromContact.h"
+#include "split/SplitContacts.h"
+
+#include <algorithm>
+
+using namespace tessely;
+using namespace tessely::fuzz;
+
+namespace
+{
+
+bool isSafeStem(std::string_view name)
+{
+    if (!name.empty() && (name.front() == ' ' || name.back() == ' '))
+        return false;
+    return std::none_of(name.begin(), name.end(), [](char c) {
+        return static_cast<unsigned char>(c) < 0x20
+            || std::string_view("/\\:?\";_,|").find(c) != std::string_view::npos;
+    });
+}
+
+/// The longest run of spaces in `value` once cleaning has removed and replaced its characters.
+std::size_t longestSpaceRun(std::string_view value)
+{
+    std::size_t run = 0;
+    std::size_t longest = 0;
+    for (const char c : value) {
+        if (std::string_view(":\\/?\"").find(c) != std::string_view::npos)
+            continue;
+        const bool space = c == ' ' || static_cast<unsigned char>(c) < 0x20
+            || std::string_view(";_,|").find(c) != std::string_view::npos;
+        run = space ? run + 1 : 0;
+        longest = std::max(longest, run);
+    }
+    return longest;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+
+    // The whole input as one field value.
+    const std::string cleaned = CleanFileName(text);
+    FUZZ_CHECK(isSafeStem(cleaned));
+    const bool doubleSpace = cleaned.find("  ") != std::string::npos;
+    FUZZ_CHECK(!doubleSpace || longestSpaceRun(text) >= 39);
+    const std::string reordered = ReorderStructuredName(cleaned);
+    FUZZ_CHECK(isSafeStem(reordered));
+    if (!doubleSpace) {
+        FUZZ_CHECK(CleanFileName(cleaned) == cleaned);
+        // The words only change places (two spaces in a row would become one).
+        FUZZ_CHECK(reordered.size() == cleaned.size());
+    }
+    const std::string local = EmailLocalPart(cleaned);
+    FUZZ_CHECK(isSafeStem(local));
+    FUZZ_CHECK(local.find('@') == std::string::npos);
+
+    // The input's lines as one contact.
+    ContactLines contact;
+    for (const std::string& line : referenceLines(text))
+        contact.append(line);
+    contact.append("END:VCARD");
+    const std::string name = NameFromContact(contact);
+    FUZZ_CHECK(isSafeStem(name));
+    const std::string folder = "/data/Split-vCards";
+    const std::string path = contactFileName(folder, name);
+    FUZZ_CHECK(name.empty() == path.empty());
+    if (!path.empty()) {
+        FUZZ_CHECK(GetParentFolderName(path) == folder);
+        FUZZ_CHECK(GetExtensionName(path) == "vcf");
+        FUZZ_CHECK(path.size() - folder.size() - 1 <= 255);
+    }
+    return 0;
+}
