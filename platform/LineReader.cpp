@@ -7,7 +7,8 @@ namespace tessely
 
 LineReader::LineReader(std::unique_ptr<ByteSource> source, std::size_t bufferSize)
     : m_source(std::move(source))
-    , m_buffer(bufferSize < 4 ? 4 : bufferSize)
+    , m_capacity(bufferSize < 4 ? 4 : bufferSize)
+    , m_buffer(new char[m_capacity])
 {
 }
 
@@ -18,17 +19,17 @@ bool LineReader::ensureData()
             if (m_eof)
                 return false;
             m_pos = 0;
-            m_end = m_source->read(m_buffer.data(), m_buffer.size());
+            m_end = m_source->read(m_buffer.get(), m_capacity);
             if (!m_started) {
                 // Gather three bytes (or the whole short file) so a byte-order mark is seen whole.
                 m_started = true;
                 while (m_end > 0 && m_end < 3) {
-                    const std::size_t more = m_source->read(m_buffer.data() + m_end, m_buffer.size() - m_end);
+                    const std::size_t more = m_source->read(m_buffer.get() + m_end, m_capacity - m_end);
                     if (more == 0)
                         break;
                     m_end += more;
                 }
-                if (m_end >= 3 && std::memcmp(m_buffer.data(), "\xEF\xBB\xBF", 3) == 0)
+                if (m_end >= 3 && std::memcmp(m_buffer.get(), "\xEF\xBB\xBF", 3) == 0)
                     m_pos = 3;
             }
             if (m_end == 0) {
@@ -60,8 +61,8 @@ bool LineReader::next(std::string_view& line)
             line = m_spill;
             return true;
         }
-        const char* begin = m_buffer.data() + m_pos;
-        const char* end = m_buffer.data() + m_end;
+        const char* begin = m_buffer.get() + m_pos;
+        const char* end = m_buffer.get() + m_end;
         const char* p = begin;
         while (p != end && *p != '\r' && *p != '\n')
             ++p;
@@ -72,7 +73,7 @@ bool LineReader::next(std::string_view& line)
             continue;
         }
         m_skipLineFeed = *p == '\r';
-        m_pos = static_cast<std::size_t>(p - m_buffer.data()) + 1;
+        m_pos = static_cast<std::size_t>(p - m_buffer.get()) + 1;
         if (spilled) {
             m_spill.append(begin, p);
             line = m_spill;

@@ -6,7 +6,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace tessely
 {
@@ -29,7 +28,10 @@ private:
     bool ensureData();
 
     std::unique_ptr<ByteSource> m_source;
-    std::vector<char> m_buffer;
+    // Left uninitialised: the reader only looks at bytes it has read, and filling 64 KiB with zeros for
+    // each of thousands of small files (a recombine) cost more than reading them.
+    std::size_t m_capacity;
+    std::unique_ptr<char[]> m_buffer;
     std::size_t m_pos = 0;
     std::size_t m_end = 0;
     bool m_eof = false;
