@@ -170,14 +170,21 @@ int usageError(CliEnvironment& env, const std::string& problem)
     return exitUsage;
 }
 
-std::string absolutePath(const CliEnvironment& env, const std::string& file)
+/// The folder that relative paths are taken from. When the current folder is gone, relative paths stay
+/// relative, and opening them reports the system's reason.
+std::filesystem::path baseFolder(const CliEnvironment& env)
+{
+    if (!env.workingFolder.empty())
+        return env.workingFolder;
+    std::error_code gone;
+    return std::filesystem::current_path(gone);
+}
+
+std::string absolutePath(const std::filesystem::path& base, const std::string& file)
 {
     std::filesystem::path path(file);
-    if (path.is_relative()) {
-        const std::filesystem::path base
-            = env.workingFolder.empty() ? std::filesystem::current_path() : std::filesystem::path(env.workingFolder);
+    if (path.is_relative())
         path = base / path;
-    }
     return path.lexically_normal().string();
 }
 
@@ -253,6 +260,8 @@ int runCli(const std::vector<std::string>& args, CliEnvironment& env)
     }
 
     try {
+        // Asked once: a recombine of thousands of files would otherwise ask the system for every one.
+        const std::filesystem::path base = baseFolder(env);
         std::string selection;
         if (kind == OperationKind::Recombine) {
             if (files.empty())
@@ -260,7 +269,7 @@ int runCli(const std::vector<std::string>& args, CliEnvironment& env)
             std::string folder;
             std::string names;
             for (const std::string& file : files) {
-                const std::string path = absolutePath(env, file);
+                const std::string path = absolutePath(base, file);
                 const std::string parent = GetParentFolderName(path);
                 if (folder.empty())
                     folder = parent;
@@ -271,11 +280,11 @@ int runCli(const std::vector<std::string>& args, CliEnvironment& env)
                 names += path.substr(parent.size() + 1);
             }
             // One file is handed over as its full path, as the open dialog does; the controller refuses it.
-            selection = files.size() == 1 ? absolutePath(env, files[0]) : folder + names;
+            selection = files.size() == 1 ? absolutePath(base, files[0]) : folder + names;
         } else {
             if (files.size() != 1)
                 return usageError(env, command + " needs exactly one FILE");
-            selection = absolutePath(env, files[0]);
+            selection = absolutePath(base, files[0]);
             requireInputFile(env.fs, selection);
         }
 

@@ -1,5 +1,6 @@
 #include "LineReader.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace tessely
@@ -20,6 +21,7 @@ bool LineReader::ensureData()
                 return false;
             m_pos = 0;
             m_end = m_source->read(m_buffer.get(), m_capacity);
+            m_nextCr = m_nextLf = unknown;
             if (!m_started) {
                 // Gather three bytes (or the whole short file) so a byte-order mark is seen whole.
                 m_started = true;
@@ -50,6 +52,22 @@ bool LineReader::ensureData()
     }
 }
 
+std::size_t LineReader::findTerminator()
+{
+    // Each kind of terminator is looked for with memchr and the place found is kept until the reader
+    // passes it, so every byte of the buffer is searched at most once for each kind: a CR-only file does
+    // not make each line search the whole buffer for an LF.
+    const auto search = [this](char terminator) {
+        const void* hit = std::memchr(m_buffer.get() + m_pos, terminator, m_end - m_pos);
+        return hit == nullptr ? m_end : static_cast<std::size_t>(static_cast<const char*>(hit) - m_buffer.get());
+    };
+    if (m_nextCr == unknown || m_nextCr < m_pos)
+        m_nextCr = search('\r');
+    if (m_nextLf == unknown || m_nextLf < m_pos)
+        m_nextLf = search('\n');
+    return std::min(m_nextCr, m_nextLf);
+}
+
 bool LineReader::next(std::string_view& line)
 {
     bool spilled = false;
@@ -63,9 +81,7 @@ bool LineReader::next(std::string_view& line)
         }
         const char* begin = m_buffer.get() + m_pos;
         const char* end = m_buffer.get() + m_end;
-        const char* p = begin;
-        while (p != end && *p != '\r' && *p != '\n')
-            ++p;
+        const char* p = m_buffer.get() + findTerminator();
         if (p == end) {
             m_spill.append(begin, end);
             spilled = true;

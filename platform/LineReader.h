@@ -26,6 +26,8 @@ public:
 
 private:
     bool ensureData();
+    /// The position of the first CR or LF from the read position on, or the end of the buffered data.
+    std::size_t findTerminator();
 
     std::unique_ptr<ByteSource> m_source;
     // Left uninitialised: the reader only looks at bytes it has read, and filling 64 KiB with zeros for
@@ -38,6 +40,10 @@ private:
     bool m_started = false;
     bool m_skipLineFeed = false;
     std::string m_spill;
+    /// Where the next CR and the next LF of the buffer are, once looked for.
+    static constexpr std::size_t unknown = static_cast<std::size_t>(-1);
+    std::size_t m_nextCr = unknown;
+    std::size_t m_nextLf = unknown;
 };
 
 } // namespace tessely
