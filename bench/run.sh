@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds an optimised tessely-cli with the C floors and measures it against its baselines on generated
 # contact files, on the disk and on /dev/shm. Prints a Markdown table (see bench/README.md).
-#   ./bench/run.sh                      10,000 and 100,000 contacts, 3 repetitions
-#   ./bench/run.sh --sizes 1000000      one size (about 900 MB; needs that much free in /dev/shm twice)
+#   ./bench/run.sh                      10,000 and 100,000 contacts on /dev/shm, 10,000 on the disk, 3 repetitions
+#   ./bench/run.sh --sizes 1000000 --disk-sizes "" --groups export   (about 900 MB in /dev/shm)
 #   ./bench/run.sh --reps 5 --lf --places tmpfs --groups split,export --report out.md
 # Every option is passed on to bench/bench.py (--help lists them).
 set -euo pipefail
