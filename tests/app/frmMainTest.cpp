@@ -466,28 +466,42 @@ TEST_F(frmMainTest, CommandsDuringAJobAreIgnoredWhileTheNamingChoiceStaysLive)
     EXPECT_FALSE(window.optNaming[0]->isChecked()) << "the two naming buttons form one group";
 }
 
-TEST_F(frmMainTest, ExitDuringASplitEndsItAndKeepsTheFilesWritten)
+TEST(frmMainEnding, ExitOrCloseBoxDuringASplitEndsItAndKeepsTheFilesWritten)
 {
-    const int total = 5000;
-    dialog.selections = { temp.write("phone.vcf", cards(total)) };
-    // Exit once the split has got past its first contact, so some files are there to keep.
-    DuringJob exitLater(
-        [&] {
-            if (window.lblStatus->text() != QStringLiteral("Processing 1") && window.isBusy())
-                window.mnuExit->trigger();
-        },
-        true);
-    window.cmdRun->click();
-    exitLater.stop();
+    const struct {
+        const char* name;
+        std::function<void(frmMain&)> end;
+    } cases[] = {
+        { "File > Exit", [](frmMain& window) { window.mnuExit->trigger(); } },
+        { "close box", [](frmMain& window) { window.close(); } },
+    };
+    for (const auto& c : cases) {
+        test::TempFolder temp;
+        test::FakeSourceDialog dialog;
+        test::FakeMessageBoxLayer messages;
+        frmMain window(dialog, messages, localFileSystem());
+        window.show();
+        const int total = 5000;
+        dialog.selections = { temp.write("phone.vcf", cards(total)) };
+        // End once the split has got past its first contact, so some files are there to keep.
+        DuringJob endLater(
+            [&] {
+                if (window.lblStatus->text() != QStringLiteral("Processing 1") && window.isBusy())
+                    c.end(window);
+            },
+            true);
+        window.cmdRun->click();
+        endLater.stop();
 
-    EXPECT_FALSE(window.isVisible());
-    EXPECT_FALSE(window.isBusy());
-    EXPECT_TRUE(messages.messages.empty()) << "ending shows no message";
-    const auto written = test::listFolder(temp.file("Split-vCards"));
-    EXPECT_GT(written.size(), 0u);
-    EXPECT_LT(written.size(), static_cast<std::size_t>(total));
-    for (const auto& name : written)
-        EXPECT_EQ(test::readFile(temp.file("Split-vCards/" + name)).substr(0, 13), "BEGIN:VCARD\r\n") << name;
+        EXPECT_FALSE(window.isVisible()) << c.name;
+        EXPECT_FALSE(window.isBusy()) << c.name;
+        EXPECT_TRUE(messages.messages.empty()) << c.name << ": ending shows no message";
+        const auto written = test::listFolder(temp.file("Split-vCards"));
+        EXPECT_GT(written.size(), 0u) << c.name;
+        EXPECT_LT(written.size(), static_cast<std::size_t>(total)) << c.name;
+        for (const auto& name : written)
+            EXPECT_EQ(test::readFile(temp.file("Split-vCards/" + name)).substr(0, 13), "BEGIN:VCARD\r\n") << name;
+    }
 }
 
 TEST_F(frmMainTest, AboutLeavesTheMainWindowAsItWas)
