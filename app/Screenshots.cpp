@@ -1,5 +1,6 @@
 // Opens the program's two windows as the program does, saves a picture of each into the folder given as
-// the only argument (main-window.png, about-window.png) and exits. Used by scripts/screenshot.sh under a
+// the only argument (main-window.png, about-window.png, and main-window-status.png with the status label
+// counting as during a job) and exits. Used by scripts/screenshot.sh under a
 // virtual X server; not installed.
 #include "Application.h"
 #include "frmAbout.h"
@@ -53,6 +54,14 @@ int main(int argc, char** argv)
     window.show();
     settle();
     bool saved = picture(window).save(folder.filePath(QStringLiteral("main-window.png")));
+
+    window.showStatus(true);
+    window.setStatus(1234);
+    window.yield();
+    settle();
+    saved = picture(window).save(folder.filePath(QStringLiteral("main-window-status.png"))) && saved;
+    window.showStatus(false);
+    settle();
 
     QTimer::singleShot(300, [&] {
         if (auto* about = qobject_cast<tessely::frmAbout*>(QApplication::activeModalWidget())) {

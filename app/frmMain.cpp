@@ -110,6 +110,8 @@ void frmMain::createControls()
     cmdRun = new QPushButton(QStringLiteral("Split vCard into Files"), client);
     cmdRun->setObjectName(QStringLiteral("cmdRun"));
     cmdRun->setToolTip(QStringLiteral("Split a multi-contact vCard into separate vCard files"));
+    // The button has the focus at start; Enter presses it as Space does.
+    cmdRun->setAutoDefault(true);
 
     lblStatus = new QLabel(QStringLiteral("Processing..."), client);
     lblStatus->setObjectName(QStringLiteral("lblStatus"));

@@ -103,6 +103,11 @@ TEST_F(frmMainTest, StartsWithNumberedNamingAndHiddenStatus)
     EXPECT_EQ(window.lblStatus->text(), QStringLiteral("Processing..."));
     EXPECT_EQ(QApplication::focusWidget(), window.cmdRun);
     EXPECT_FALSE(window.isBusy());
+
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    EXPECT_EQ(dialogTitles(), (std::vector<std::string> { splitTitle, splitTitle }))
+        << "Enter and Space press the focused split button";
 }
 
 TEST_F(frmMainTest, ControlsCarryTheirNamesCaptionsAndTooltips)
