@@ -36,6 +36,17 @@ TEST(frmAbout, ShowsVersionMakerAndDescription)
     frmAbout about;
     EXPECT_EQ(about.objectName(), QStringLiteral("frmAbout"));
     EXPECT_EQ(about.windowTitle(), QStringLiteral("About Tessely"));
+    const std::pair<const char*, QWidget*> controls[] = {
+        { "Image1", about.Image1 },
+        { "lblVersion", about.lblVersion },
+        { "Label1", about.Label1 },
+        { "Line1", about.Line1 },
+        { "lstHeader", about.lstHeader },
+        { "RichTextBox1", about.RichTextBox1 },
+        { "cmdOK", about.cmdOK },
+    };
+    for (const auto& [name, control] : controls)
+        EXPECT_EQ(about.findChild<QWidget*>(QLatin1String(name)), control) << name;
     EXPECT_EQ(versionCaption(), QStringLiteral("Version 3.2.2"));
     EXPECT_EQ(about.lblVersion->text(), QStringLiteral("Version 3.2.2")) << "never the bare design text";
     EXPECT_EQ(about.Label1->text(), QStringLiteral("Quorvane"));
