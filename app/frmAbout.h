@@ -31,7 +31,9 @@ public:
     QPushButton* cmdOK = nullptr;
 
 public slots:
+    /// Sets the version caption.
     void Form_Load();
+    /// Closes the window.
     void cmdOK_Click();
 
 protected:

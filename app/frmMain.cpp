@@ -272,6 +272,8 @@ void frmMain::showStatusCaption()
 
 bool frmMain::yield()
 {
+    if (m_ending)
+        return false;
     if (!m_sinceEvents.isValid() || m_sinceEvents.elapsed() >= eventInterval) {
         showStatusCaption();
         QCoreApplication::processEvents();

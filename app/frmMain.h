@@ -50,14 +50,19 @@ public:
     /// True while a job runs.
     bool isBusy() const;
 
+    /// Shows `cdcSource` set up for a job and gives its selection.
     std::string showOpen(const DialogSetup& setup) override;
+    /// Shows a message box over the window.
     void showMessage(const Message& message) override;
 
+    /// Shows or hides `lblStatus`.
     void showStatus(bool visible) override;
+    /// Takes the number for `lblStatus`'s caption, shown when the window next repaints.
     void setStatus(std::uint64_t number) override;
     /// Lets the window repaint and handle input, at most every few milliseconds so a job with many short
     /// steps stays fast. False once the program is ending.
     bool yield() override;
+    /// True while " Name vCards from Contact Info" is selected.
     bool nameFromContact() override;
     Date today() override;
 
@@ -76,12 +81,18 @@ public:
     QAction* mnuAbout = nullptr;
 
 public slots:
+    /// Fixes the window's size to the menu bar and the client area and centres it on the screen.
     void Form_Load();
+    /// The split button and File > Run Now: the split.
     void cmdRun_Click();
     void mnuRun_Click();
+    /// Tools > ReCombine vCards into Single: the recombine.
     void mnuReCombine_Click();
+    /// Tools > vCard Raw Format to CSV: the CSV export.
     void mnuExport_Click();
+    /// Help > About: shows a new About window modally and returns when it has closed.
     void mnuAbout_Click();
+    /// File > Exit: closes the window, which ends the program and stops a running job.
     void mnuExit_Click();
 
 protected:
