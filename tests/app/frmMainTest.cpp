@@ -3,6 +3,7 @@
 #include "FakeDialogs.h"
 #include "app/Twips.h"
 #include "app/frmAbout.h"
+#include "recombine/RecombineFiles.h"
 #include "tests/support/TempFolder.h"
 
 #include <QAction>
@@ -390,39 +391,50 @@ TEST_F(frmMainTest, SplitShowsTheStatusWhileItRunsAndReportsSuccess)
     EXPECT_EQ(test::listFolder(folder).size(), 40u);
 }
 
-TEST_F(frmMainTest, JobsReachTheirEntryPointsByCommand)
+TEST_F(frmMainTest, ToolsCommandsRunTheirJobsEndToEnd)
 {
-    // The export and recombine answer with their own success or failure; either way the message names
-    // the job the command started, and the export never shows the status label.
     const std::string many = temp.write("many.vcf", cards(3));
-    const std::string other = temp.write("other.vcf", cards(2));
-    const struct {
-        QAction* command;
-        std::string selection;
-        std::vector<std::string> titles;
-        bool showsStatus;
-    } cases[] = {
-        { window.mnuExport, many, { "vCard Export Successfull", "vCard Processing Failed" }, false },
-        { window.mnuReCombine,
-            temp.path() + std::string(1, '\0') + "many.vcf" + std::string(1, '\0') + "other.vcf",
-            { "vCard Recombine Successfull", "vCard Recombine Failed" },
-            true },
-    };
-    for (const auto& c : cases) {
-        messages.messages.clear();
-        dialog.selections = { c.selection };
-        int shown = 0;
-        DuringJob watch([&] { shown += window.lblStatus->isVisible() ? 1 : 0; }, true);
-        c.command->trigger();
-        watch.stop();
-        ASSERT_EQ(messages.messages.size(), 1u);
-        EXPECT_NE(std::find(c.titles.begin(), c.titles.end(), messages.messages[0].title), c.titles.end())
-            << messages.messages[0].title;
-        if (!c.showsStatus) {
-            EXPECT_EQ(shown, 0) << messages.messages[0].title;
-        }
-        EXPECT_FALSE(window.lblStatus->isVisible());
-    }
+    temp.write("other.vcf", cards(2));
+    const std::string folder = temp.file("Split-vCards");
+
+    // Tools > vCard Raw Format to CSV: the table beside the input, and the label never shown.
+    dialog.selections = { many };
+    int shown = 0;
+    DuringJob watchExport([&] { shown += window.lblStatus->isVisible() ? 1 : 0; }, true);
+    window.mnuExport->trigger();
+    watchExport.stop();
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_EQ(messages.messages[0].title, "vCard Export Successfull");
+    EXPECT_EQ(messages.messages[0].text,
+        "vCard has been exported successfully.\r\n3 cards have been exported into...\r\n\r\n" + folder);
+    EXPECT_EQ(test::readFile(folder + "/Contacts_Export.csv"),
+        "VERSION,FN\r\n3.0,PERSON 1\r\n3.0,PERSON 2\r\n3.0,PERSON 3\r\n");
+    EXPECT_EQ(shown, 0);
+
+    // Tools > ReCombine vCards into Single: today's combined file in the selection's folder.
+    messages.messages.clear();
+    dialog.selections = { temp.path() + std::string(1, '\0') + "many.vcf" + std::string(1, '\0') + "other.vcf" };
+    const std::string before = recombinedFileName(localToday());
+    window.mnuReCombine->trigger();
+    const std::string after = recombinedFileName(localToday());
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_EQ(messages.messages[0].title, "vCard Recombine Successfull");
+    const std::string combined = temp.file(std::filesystem::exists(temp.file(after)) ? after : before);
+    EXPECT_EQ(messages.messages[0].text,
+        "vCard files have been successfully recombined.\r\n2 total files have been combined into\r\n\"" + combined
+            + "\"");
+    EXPECT_EQ(test::readFile(combined), cards(3) + "\r\n" + cards(2));
+    EXPECT_FALSE(window.lblStatus->isVisible());
+
+    // The split named from the contacts, chosen with the second naming button.
+    messages.messages.clear();
+    window.optNaming[1]->click();
+    dialog.selections = { many };
+    window.cmdRun->click();
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_EQ(messages.messages[0].title, "vCard Split Successfull");
+    EXPECT_EQ(test::listFolder(folder),
+        (std::vector<std::string> { "Contacts_Export.csv", "Person 1.vcf", "Person 2.vcf", "Person 3.vcf" }));
 }
 
 TEST_F(frmMainTest, FileErrorShowsTheJobsFailureAndLeavesTheWindowUsable)
