@@ -219,17 +219,11 @@ void frmMain::RunOperation(OperationKind kind)
     m_sinceEvents.invalidate();
     try {
         tessely::RunOperation(kind, *this, *m_fs, *this);
-    } catch (const FileError& error) {
+    } catch (const std::exception& error) {
+        // A file that cannot be read or written, or anything else that ends a job early (such as running
+        // out of memory), is that job's failure, shown with its reason.
         if (!m_ending)
             showMessage(failureMessage(kind, error));
-    } catch (const std::exception& error) {
-        // Anything else that ends a job early (such as running out of memory) is a failure too.
-        if (!m_ending) {
-            Message message = failureMessage(kind);
-            message.text += "\r\n\r\n";
-            message.text += error.what();
-            showMessage(message);
-        }
     }
     m_busy = false;
 }
