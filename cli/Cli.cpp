@@ -32,14 +32,16 @@ Options:
   -h, --help         show this help (COMMAND --help: that command's help)
   --version          show the version
 
-Exit status:
-  0  success
-  1  nothing to process, or the job failed
-  2  bad usage
-  3  a file that cannot be read or written
-
 Example:
   tessely-cli split --naming=contact ~/phone/contacts.vcf
+)";
+
+constexpr const char* exitStatusText = R"(
+Exit status:
+  0  success
+  1  nothing to process (fewer than two contacts or files), or the job failed
+  2  bad usage
+  3  a file that cannot be read or written
 )";
 
 constexpr const char* splitHelp = R"(Usage: tessely-cli split [--naming=number|contact] FILE
@@ -64,6 +66,9 @@ Write every raw field of the contacts in FILE into the table
 Split-vCards/Contacts_Export.csv beside FILE: one column per distinct field
 name, one row per contact.
 
+Options:
+  -h, --help         show this help
+
 Example:
   tessely-cli export contacts.vcf
 )";
@@ -72,7 +77,10 @@ constexpr const char* recombineHelp = R"(Usage: tessely-cli recombine FILE FILE 
 
 Join vCard files of one folder, in the order given, into the file
 mm-dd-yyyy_CONBINED_CONTACTS.vcf (today's date) in that folder, with an empty
-line between two files.
+line between two files. The files must all be in one folder.
+
+Options:
+  -h, --help         show this help
 
 Example:
   tessely-cli recombine Split-vCards/contact0001.vcf Split-vCards/contact0002.vcf
@@ -210,7 +218,7 @@ int runCli(const std::vector<std::string>& args, CliEnvironment& env)
         return usageError(env, "missing command");
     const std::string& command = args[0];
     if (isHelp(command) || command == "help") {
-        env.out << usageText;
+        env.out << usageText << exitStatusText;
         return exitSuccess;
     }
     if (command == "--version") {
@@ -239,7 +247,7 @@ int runCli(const std::vector<std::string>& args, CliEnvironment& env)
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (!optionsDone && isHelp(arg)) {
-            env.out << help;
+            env.out << help << exitStatusText;
             return exitSuccess;
         }
         if (!optionsDone && arg == "--") {

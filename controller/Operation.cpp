@@ -66,7 +66,7 @@ Message failureMessage(OperationKind kind)
     return {};
 }
 
-Message failureMessage(OperationKind kind, const FileError& error)
+Message failureMessage(OperationKind kind, const std::exception& error)
 {
     Message message = failureMessage(kind);
     message.text += "\r\n\r\n";

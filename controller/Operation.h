@@ -1,9 +1,8 @@
 #ifndef TESSELY_CONTROLLER_OPERATION_H
 #define TESSELY_CONTROLLER_OPERATION_H
 
-#include "platform/FileError.h"
-
 #include <cstdint>
+#include <exception>
 #include <string>
 
 namespace tessely
@@ -51,8 +50,9 @@ Message nothingToProcessMessage(OperationKind kind);
 Message successMessage(OperationKind kind, std::uint64_t count, const std::string& location);
 /// The failure message of `kind`, shown when a job gives a count of 0.
 Message failureMessage(OperationKind kind);
-/// The failure message of `kind` for a file that could not be read or written; names the file and reason.
-Message failureMessage(OperationKind kind, const FileError& error);
+/// The failure message of `kind` for an error that ended the job early, followed by the error's own text
+/// (for a file that could not be read or written: the file and the system's reason).
+Message failureMessage(OperationKind kind, const std::exception& error);
 
 } // namespace tessely
 

@@ -59,12 +59,14 @@ TEST(Cli, UsageErrorsExitTwo)
 TEST(Cli, HelpAndVersion)
 {
     EXPECT_EQ(run({ "--version" }).out, "tessely 3.2.2\n");
-    for (const auto& args :
-        std::vector<std::vector<std::string>> { { "--help" }, { "split", "--help" }, { "export", "-h" } }) {
+    const std::vector<std::vector<std::string>> helps
+        = { { "--help" }, { "split", "--help" }, { "export", "-h" }, { "recombine", "--help" } };
+    for (const auto& args : helps) {
         const CliRun r = run(args);
         EXPECT_EQ(r.status, exitSuccess);
-        EXPECT_EQ(r.out.rfind("Usage: tessely-cli", 0), 0u);
-        EXPECT_NE(r.out.find("Example"), std::string::npos);
+        EXPECT_EQ(r.out.rfind("Usage: tessely-cli " + (args.size() > 1 ? args[0] : std::string("COMMAND")), 0), 0u);
+        for (const char* section : { "Options:", "Example:", "Exit status:" })
+            EXPECT_NE(r.out.find(section), std::string::npos) << args[0] << " lacks " << section;
     }
 }
 

@@ -1,5 +1,6 @@
 #include "controller/RunOperation.h"
 
+#include "platform/FileError.h"
 #include "tests/support/RecordingHost.h"
 #include "tests/support/TempFolder.h"
 

@@ -2,6 +2,7 @@
 #include "split/NameFromContact.h"
 #include "split/NextFreeFileName.h"
 #include "split/SplitContacts.h"
+#include "tests/support/ForwardingFileSystem.h"
 #include "tests/support/RecordingHost.h"
 #include "tests/support/TempFolder.h"
 
@@ -64,51 +65,16 @@ JobResult splitNamed(const std::string& source)
 }
 
 /// Counts the existence tests that reach the file system.
-class CountingFileSystem : public FileSystem
+class CountingFileSystem : public test::ForwardingFileSystem
 {
 public:
-    bool fileExists(const std::string& path) override
-    {
-        return m_fs.fileExists(path);
-    }
-    bool folderExists(const std::string& path) override
-    {
-        return m_fs.folderExists(path);
-    }
     bool pathExists(const std::string& path) override
     {
         ++probes;
-        return m_fs.pathExists(path);
-    }
-    void createFolder(const std::string& path) override
-    {
-        m_fs.createFolder(path);
-    }
-    std::unique_ptr<ByteSource> openRead(const std::string& path) override
-    {
-        return m_fs.openRead(path);
-    }
-    std::unique_ptr<ByteSink> openWrite(const std::string& path) override
-    {
-        return m_fs.openWrite(path);
-    }
-    std::unique_ptr<ByteSink> createTemporary(const std::string& folder, std::string& path) override
-    {
-        return m_fs.createTemporary(folder, path);
-    }
-    void moveFile(const std::string& from, const std::string& to) override
-    {
-        m_fs.moveFile(from, to);
-    }
-    void deleteFile(const std::string& path) override
-    {
-        m_fs.deleteFile(path);
+        return test::ForwardingFileSystem::pathExists(path);
     }
 
     std::uint64_t probes = 0;
-
-private:
-    FileSystem& m_fs = localFileSystem();
 };
 
 TEST(ContactNaming, SameNamesGetTheNextSuffixAndUnnamedContactsKeepTheirNumber)

@@ -1,0 +1,43 @@
+#ifndef TESSELY_APP_MESSAGEBOXLAYER_H
+#define TESSELY_APP_MESSAGEBOXLAYER_H
+
+#include "controller/Operation.h"
+
+#include <QMessageBox>
+#include <QString>
+
+#include <string>
+
+class QWidget;
+
+namespace tessely
+{
+
+/// The message box through which the main window tells the user how a job ended.
+class MessageBoxLayer
+{
+public:
+    virtual ~MessageBoxLayer() = default;
+    /// Shows `message` modally over `parent` with an OK button and returns when the user has closed it.
+    virtual void show(QWidget* parent, const Message& message) = 0;
+};
+
+/// The message box drawn by QMessageBox.
+class QtMessageBoxLayer : public MessageBoxLayer
+{
+public:
+    void show(QWidget* parent, const Message& message) override;
+};
+
+/// The box's icon for a message style: the error icon for 16, the information icon for 64.
+QMessageBox::Icon iconFor(MessageStyle style);
+
+/// A message text as the box shows it: each CR LF becomes a line break of its own.
+QString displayText(const std::string& text);
+
+/// Sets up `box` for `message`: title, plain text, icon and one OK button.
+void setUpMessageBox(QMessageBox& box, const Message& message);
+
+} // namespace tessely
+
+#endif

@@ -1,0 +1,178 @@
+#include "app/MessageBoxLayer.h"
+#include "app/SourceDialog.h"
+#include "app/Twips.h"
+#include "tests/support/TempFolder.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace tessely
+{
+namespace
+{
+
+TEST(Twips, ConvertToPixelsAtTheScreensDensity)
+{
+    const struct {
+        int twips, dpi, pixels;
+    } cases[] = {
+        { 15, 96, 1 },
+        { 4560, 96, 304 },
+        { 2850, 96, 190 },
+        { 473, 96, 32 }, // 31.53 rounds up
+        { 7, 96, 0 },
+        { 8, 96, 1 },
+        { 1440, 120, 120 },
+        { 15, 192, 2 },
+        { 0, 96, 0 },
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(twipsToPixels(c.twips, c.dpi), c.pixels) << c.twips << " at " << c.dpi;
+}
+
+TEST(SourceDialog, FilterTakesQtsForm)
+{
+    const struct {
+        std::string pipes;
+        const char* qt;
+    } cases[] = {
+        { "vCard File (*.vcf)|*.vcf|All Files (*.*)|*.*", "vCard File (*.vcf);;All Files (*.*)" },
+        { "vCard|*.vcf;*.vcard", "vCard (*.vcf *.vcard)" },
+        { "Text (*.txt)|*.txt", "Text (*.txt)" },
+        { "", "" },
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(qtFilterFrom(c.pipes).toStdString(), c.qt) << c.pipes;
+}
+
+TEST(SourceDialog, SelectionTextIsAPathOrFolderAndNames)
+{
+    using namespace std::string_literals;
+    const struct {
+        QStringList files;
+        std::string text;
+    } cases[] = {
+        { {}, "" },
+        { { "/home/ann/phone.vcf" }, "/home/ann/phone.vcf" },
+        { { "/home/ann/a.vcf", "/home/ann/b c.vcf" }, "/home/ann\0a.vcf\0b c.vcf"s },
+        { { "/x.vcf", "/y.vcf", "/z.vcf" }, "/\0x.vcf\0y.vcf\0z.vcf"s },
+        { { QString::fromUtf8("/d/J\xc3\xa9r\xc3\xb4me.vcf") }, "/d/J\xc3\xa9r\xc3\xb4me.vcf" },
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(selectionText(c.files), c.text) << c.files.join(QLatin1Char(',')).toStdString();
+}
+
+TEST(SourceDialog, ModeFollowsTheFlagsAndNeverDemandsASingleFileExists)
+{
+    const struct {
+        OperationKind kind;
+        QFileDialog::FileMode mode;
+    } cases[] = {
+        { OperationKind::Split, QFileDialog::AnyFile },
+        { OperationKind::Export, QFileDialog::AnyFile },
+        { OperationKind::Recombine, QFileDialog::ExistingFiles },
+    };
+    for (const auto& c : cases) {
+        QFileDialog dialog;
+        const DialogSetup setup = dialogSetupFor(c.kind);
+        setUpSourceDialog(dialog, setup);
+        EXPECT_EQ(dialog.windowTitle().toStdString(), setup.title);
+        EXPECT_EQ(dialog.fileMode(), c.mode) << setup.title;
+        EXPECT_EQ(dialog.acceptMode(), QFileDialog::AcceptOpen);
+        EXPECT_EQ(dialog.nameFilters(), (QStringList { "vCard File (*.vcf)", "All Files (*.*)" }));
+        EXPECT_EQ(dialog.selectedNameFilter(), QStringLiteral("vCard File (*.vcf)"));
+    }
+}
+
+/// Answers the next modal QFileDialog by typing `typed` into its name box and accepting, or cancels it
+/// when `typed` is empty.
+void answerFileDialog(const QString& folder, const QString& typed)
+{
+    QTimer::singleShot(0, [=] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        if (typed.isEmpty()) {
+            dialog->reject();
+            return;
+        }
+        dialog->setDirectory(folder);
+        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        ASSERT_NE(name, nullptr);
+        name->setText(typed);
+        QMetaObject::invokeMethod(dialog, "accept");
+        if (dialog->isVisible())
+            dialog->reject();
+    });
+}
+
+TEST(SourceDialog, QtDialogGivesTheSelectionText)
+{
+    using namespace std::string_literals;
+    test::TempFolder temp;
+    temp.write("a.vcf", "x");
+    temp.write("b.vcf", "x");
+    const QString folder = QString::fromStdString(temp.path());
+    QtSourceDialog cdcSource;
+
+    answerFileDialog(folder, QStringLiteral("a.vcf"));
+    EXPECT_EQ(cdcSource.showOpen(nullptr, dialogSetupFor(OperationKind::Split)), temp.file("a.vcf"));
+
+    answerFileDialog(folder, QStringLiteral("typed-but-missing.vcf"));
+    EXPECT_EQ(cdcSource.showOpen(nullptr, dialogSetupFor(OperationKind::Export)), temp.file("typed-but-missing.vcf"));
+
+    answerFileDialog(folder, QStringLiteral("\"a.vcf\" \"b.vcf\""));
+    EXPECT_EQ(cdcSource.showOpen(nullptr, dialogSetupFor(OperationKind::Recombine)), temp.path() + "\0a.vcf\0b.vcf"s);
+
+    answerFileDialog(folder, QString());
+    EXPECT_EQ(cdcSource.showOpen(nullptr, dialogSetupFor(OperationKind::Recombine)), "");
+}
+
+TEST(MessageBoxLayer, ShowsTitleLinesIconAndOneOkButton)
+{
+    const struct {
+        Message message;
+        const char* shown;
+        QMessageBox::Icon icon;
+    } cases[] = {
+        { { "vCard Split Successfull",
+              "vCard has been split successfully.\r\n2 files\r\n\r\n/d",
+              MessageStyle::Information },
+            "vCard has been split successfully.\n2 files\n\n/d",
+            QMessageBox::Information },
+        { { "Nothing to Process", "<b>not markup</b>", MessageStyle::Error },
+            "<b>not markup</b>",
+            QMessageBox::Critical },
+    };
+    for (const auto& c : cases) {
+        QMessageBox box;
+        setUpMessageBox(box, c.message);
+        EXPECT_EQ(box.windowTitle().toStdString(), c.message.title);
+        EXPECT_EQ(box.text().toStdString(), c.shown);
+        EXPECT_EQ(box.textFormat(), Qt::PlainText);
+        EXPECT_EQ(box.icon(), c.icon);
+        EXPECT_EQ(box.standardButtons(), QMessageBox::Ok);
+    }
+}
+
+TEST(MessageBoxLayer, QtBoxReturnsWhenOkIsPressed)
+{
+    QString title;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        title = box->windowTitle();
+        box->button(QMessageBox::Ok)->click();
+    });
+    QtMessageBoxLayer().show(
+        nullptr, { "vCard Split Failed", "vCard has not been successfully split.", MessageStyle::Error });
+    EXPECT_EQ(title, QStringLiteral("vCard Split Failed"));
+}
+
+} // namespace
+} // namespace tessely
