@@ -160,5 +160,18 @@ TEST(RealFaults, AnUnreadableInputEndsTheJobWithExitThreeAndCreatesNothing)
     }
 }
 
+TEST(RealFaults, ARelativePathFromADeletedCurrentFolderEndsWithExitThree)
+{
+    test::TempFolder dir;
+    const std::string gone = dir.file("gone");
+    std::filesystem::create_directory(gone);
+    const CliRun run = runCliInChild({ "split", "contacts.vcf" }, [&gone] {
+        // The folder the command was started in no longer exists.
+        return ::chdir(gone.c_str()) == 0 && ::rmdir(gone.c_str()) == 0;
+    });
+    EXPECT_EQ(run.status, exitFileError);
+    EXPECT_EQ(run.err, "tessely-cli: cannot open file 'contacts.vcf': No such file or directory\n");
+}
+
 } // namespace
 } // namespace tessely
