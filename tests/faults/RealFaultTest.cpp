@@ -136,27 +136,78 @@ TEST(RealFaults, AFileNamedLikeTheOutputFolderEndsTheJobWithExitThree)
     }
 }
 
+/// How a child process gives up the rights of root, which may read and write every file: it runs as the
+/// user "nobody". Not root: nothing to give up. Empty when the tests run as root and there is no such user.
+std::function<bool()> unprivileged()
+{
+    if (::geteuid() != 0)
+        return [] { return true; };
+    const passwd* nobody = ::getpwnam("nobody");
+    if (nobody == nullptr)
+        return {};
+    const uid_t uid = nobody->pw_uid;
+    const gid_t gid = nobody->pw_gid;
+    return [uid, gid] { return ::setgroups(0, nullptr) == 0 && ::setgid(gid) == 0 && ::setuid(uid) == 0; };
+}
+
 TEST(RealFaults, AnUnreadableInputEndsTheJobWithExitThreeAndCreatesNothing)
 {
+    const auto dropRights = unprivileged();
+    if (!dropRights)
+        GTEST_SKIP() << "running as root and there is no user 'nobody' to run the check as";
     test::TempFolder dir;
     const std::string source = dir.write("all.vcf", threeCards);
     ::chmod(source.c_str(), 0);
-    std::function<bool()> dropRights = [] { return true; };
-    if (::geteuid() == 0) {
-        // Root reads every file, so the check runs as the unprivileged user in a child process.
-        const passwd* nobody = ::getpwnam("nobody");
-        if (nobody == nullptr)
-            GTEST_SKIP() << "running as root and there is no user 'nobody' to run the check as";
-        ::chmod(dir.path().c_str(), 0777);
-        const uid_t uid = nobody->pw_uid;
-        const gid_t gid = nobody->pw_gid;
-        dropRights = [uid, gid] { return ::setgroups(0, nullptr) == 0 && ::setgid(gid) == 0 && ::setuid(uid) == 0; };
-    }
+    ::chmod(dir.path().c_str(), 0777);
     for (const char* command : { "split", "export" }) {
         const CliRun run = runCliInChild({ command, source }, dropRights);
         EXPECT_EQ(run.status, exitFileError) << command << ": " << run.err;
         EXPECT_EQ(run.err, "tessely-cli: cannot open file '" + source + "': Permission denied\n") << command;
         EXPECT_FALSE(std::filesystem::exists(dir.file("Split-vCards"))) << command;
+    }
+}
+
+TEST(RealFaults, AFolderWithoutWriteAccessEndsTheJobWithExitThree)
+{
+    const auto dropRights = unprivileged();
+    if (!dropRights)
+        GTEST_SKIP() << "running as root and there is no user 'nobody' to run the check as";
+    struct Case {
+        const char* command;
+        bool outputFolder; // the Split-vCards folder is there (without write access); else the input's folder
+        std::string refused; // the path in the message, beside the folder
+    };
+    const std::vector<Case> cases = {
+        { "split", false, "Split-vCards" },
+        { "split", true, "Split-vCards/contact0001.vcf" },
+        { "export", true, "Split-vCards/Contacts_Export.csv" },
+        { "recombine", false, ".tessely-" },
+    };
+    for (const Case& c : cases) {
+        test::TempFolder dir;
+        const std::string source = dir.write("all.vcf", threeCards);
+        const std::string other = dir.write("b.vcf", threeCards);
+        if (c.outputFolder) {
+            std::filesystem::create_directory(dir.file("Split-vCards"));
+            ::chmod(dir.file("Split-vCards").c_str(), 0555);
+        }
+        ::chmod(dir.path().c_str(), c.outputFolder ? 0777 : 0555);
+        std::vector<std::string> args = { c.command, source };
+        if (std::string(c.command) == "recombine")
+            args.push_back(other);
+
+        const CliRun run = runCliInChild(args, dropRights);
+        EXPECT_EQ(run.status, exitFileError) << c.refused << ": " << run.err;
+        EXPECT_EQ(run.err.rfind("tessely-cli: cannot create ", 0), 0u) << run.err;
+        EXPECT_NE(run.err.find("'" + dir.file(c.refused)), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find("': Permission denied\n"), std::string::npos) << run.err;
+        EXPECT_EQ(test::readFile(source), threeCards);
+        const auto names = test::listFolder(dir.path());
+        EXPECT_EQ(names.size(), c.outputFolder ? 3u : 2u) << c.refused;
+        if (c.outputFolder) {
+            EXPECT_TRUE(test::listFolder(dir.file("Split-vCards")).empty()) << c.refused;
+        }
+        ::chmod(dir.path().c_str(), 0700);
     }
 }
 
