@@ -4,51 +4,13 @@
 #include "platform/LineReader.h"
 #include "platform/LineWriter.h"
 #include "platform/Paths.h"
+#include "platform/TemporaryFile.h"
 
 #include <cstdio>
 #include <vector>
 
 namespace tessely
 {
-namespace
-{
-
-/// Deletes the half-written file when the job ends before its file is moved into place; a failure to
-/// delete is swallowed so that it never hides the error that ended the job.
-class TemporaryFile
-{
-public:
-    TemporaryFile(FileSystem& fs, std::string path)
-        : m_fs(fs)
-        , m_path(std::move(path))
-    {
-    }
-    ~TemporaryFile()
-    {
-        if (m_path.empty())
-            return;
-        try {
-            m_fs.deleteFile(m_path);
-        } catch (...) {
-        }
-    }
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
-
-    /// Moves the file to `target`, replacing a file there; from then on it is no longer temporary.
-    void moveTo(const std::string& target)
-    {
-        m_fs.moveFile(m_path, target);
-        m_path.clear();
-    }
-
-private:
-    FileSystem& m_fs;
-    std::string m_path;
-};
-
-} // namespace
-
 std::string recombinedFileName(const Date& date)
 {
     char text[64];
@@ -68,10 +30,8 @@ JobResult RecombineFiles(FileSystem& fs, JobHost& host, const std::string& selec
     // The lines go to a temporary file beside the target, moved into place only when every input has been
     // copied: an earlier output of the same day that is among the inputs is then read intact, and a job
     // that fails or is stopped midway leaves that earlier output as it was.
-    std::string temporaryPath;
-    auto sink = fs.createTemporary(folder, temporaryPath);
-    TemporaryFile temporary(fs, temporaryPath);
-    LineWriter output(std::move(sink));
+    TemporaryFile temporary(fs, target);
+    LineWriter output(temporary.takeSink());
 
     {
         StatusGuard status(host);
@@ -90,7 +50,7 @@ JobResult RecombineFiles(FileSystem& fs, JobHost& host, const std::string& selec
         }
     }
     output.close();
-    temporary.moveTo(target);
+    temporary.moveIntoPlace();
     result.count = names.size();
     result.location = target;
     return result;

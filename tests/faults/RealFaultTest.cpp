@@ -1,4 +1,5 @@
 #include "cli/Cli.h"
+#include "recombine/RecombineFiles.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -181,7 +182,7 @@ TEST(RealFaults, AFolderWithoutWriteAccessEndsTheJobWithExitThree)
         { "split", false, "Split-vCards" },
         { "split", true, "Split-vCards/contact0001.vcf" },
         { "export", true, "Split-vCards/Contacts_Export.csv" },
-        { "recombine", false, ".tessely-" },
+        { "recombine", false, recombinedFileName(localToday()) },
     };
     for (const Case& c : cases) {
         test::TempFolder dir;
