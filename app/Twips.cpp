@@ -1,5 +1,9 @@
 #include "Twips.h"
 
+#include <QApplication>
+#include <QFont>
+#include <QIcon>
+#include <QString>
 #include <QWidget>
 
 namespace tessely
@@ -24,6 +28,20 @@ QRect twipsRect(const QWidget& widget, int left, int top, int width, int height)
 void placeInTwips(QWidget& widget, int left, int top, int width, int height)
 {
     widget.setGeometry(twipsRect(widget, left, top, width, height));
+}
+
+void setUpFixedWindow(QWidget& window, Qt::WindowType kind, const QString& icon)
+{
+    window.setWindowFlags(kind | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+        | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    QIcon images;
+    images.addFile(QStringLiteral(":/artwork/") + icon + QStringLiteral("-16.png"), QSize(16, 16));
+    images.addFile(QStringLiteral(":/artwork/") + icon + QStringLiteral("-32.png"), QSize(32, 32));
+    window.setWindowIcon(images);
+    // The system's interface font family at the size the layout was drawn for, so every caption fits its box.
+    QFont font = QApplication::font();
+    font.setPointSizeF(8.25);
+    window.setFont(font);
 }
 
 } // namespace tessely

@@ -2,7 +2,9 @@
 #define TESSELY_APP_TWIPS_H
 
 #include <QRect>
+#include <Qt>
 
+class QString;
 class QWidget;
 
 namespace tessely
@@ -19,6 +21,11 @@ QRect twipsRect(const QWidget& widget, int left, int top, int width, int height)
 
 /// Places `widget` inside its parent at a rectangle given in twips.
 void placeInTwips(QWidget& widget, int left, int top, int width, int height);
+
+/// Gives a window the fixed look both windows share: a title with the system menu and close box, no minimize
+/// or maximize box, the 16 and 32 pixel icons ":/artwork/<icon>-16.png" and "-32.png", and the 8.25 pt
+/// interface font that the twip layout was drawn for.
+void setUpFixedWindow(QWidget& window, Qt::WindowType kind, const QString& icon);
 
 } // namespace tessely
 

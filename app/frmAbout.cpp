@@ -54,15 +54,7 @@ frmAbout::frmAbout(QWidget* parent)
 {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("About Tessely"));
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-        | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-    QIcon icon;
-    icon.addFile(QStringLiteral(":/artwork/about-16.png"), QSize(16, 16));
-    icon.addFile(QStringLiteral(":/artwork/about-32.png"), QSize(32, 32));
-    setWindowIcon(icon);
-    QFont font = QApplication::font();
-    font.setPointSizeF(8.25);
-    setFont(font);
+    setUpFixedWindow(*this, Qt::Dialog, QStringLiteral("about"));
     setModal(true);
 
     Image1 = new QLabel(this);

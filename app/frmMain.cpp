@@ -32,10 +32,6 @@ constexpr int clientHeight = 2850;
 /// How often a running job lets the window repaint and handle input, in milliseconds.
 constexpr qint64 eventInterval = 15;
 
-/// The point size the layout was drawn for. The window uses the system's interface font family at this
-/// size, so every caption fits the box it was given.
-constexpr qreal layoutPointSize = 8.25;
-
 QAction* menuAction(QMenu* menu, const char* name, const QString& caption)
 {
     QAction* action = menu->addAction(caption);
@@ -77,16 +73,7 @@ void frmMain::createControls()
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Tessely - Main Window"));
-    // A fixed border: title, system menu and close box, no minimize or maximize box.
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-        | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-    QIcon icon;
-    icon.addFile(QStringLiteral(":/artwork/main-16.png"), QSize(16, 16));
-    icon.addFile(QStringLiteral(":/artwork/main-32.png"), QSize(32, 32));
-    setWindowIcon(icon);
-    QFont font = QApplication::font();
-    font.setPointSizeF(layoutPointSize);
-    setFont(font);
+    setUpFixedWindow(*this, Qt::Window, QStringLiteral("main"));
 
     auto* client = new QWidget(this);
     client->setObjectName(QStringLiteral("client"));
