@@ -30,7 +30,7 @@ class SourceDialog;
 /// naming choice, yield to the event loop) and their dialogs (the open dialog `cdcSource` and the message
 /// box).
 ///
-/// The controls are members named as the window's design names them, with the same objectName; the two
+/// Each control is a member whose name is also its objectName (`cmdRun`, `lblStatus`, ...); the two
 /// naming buttons are `optNaming[0]` and `optNaming[1]`, objectNames "optNaming_0" and "optNaming_1".
 class frmMain : public QMainWindow, public OperationUi, public JobHost
 {
