@@ -7,6 +7,7 @@
 #include "split/NextFreeFileName.h"
 #include "split/SplitContacts.h"
 #include "tests/support/ForwardingFileSystem.h"
+#include "tests/support/PlainChain.h"
 
 #include <chrono>
 #include <cstdio>
@@ -82,14 +83,7 @@ void plainChainSplit(FileSystem& fs, const std::string& location, unsigned long 
         ContactLines contact;
         contact.append("FN:Same Name");
         contact.append("END:VCARD");
-        const std::string numbered = numberedFileName(location, number);
-        auto sink = fs.openWrite(numbered);
-        sink->write(contact.fileImage().data(), contact.fileImage().size());
-        sink->close();
-        std::string target = contactFileName(location, NameFromContact(contact));
-        while (fs.pathExists(target) || isLaterNumberedFile(location, target, number))
-            target = NextFreeFileName(target);
-        fs.moveFile(numbered, target);
+        test::plainChainWrite(fs, location, contact, number);
     }
 }
 

@@ -3,6 +3,7 @@
 #include "split/NextFreeFileName.h"
 #include "split/SplitContacts.h"
 #include "tests/support/ForwardingFileSystem.h"
+#include "tests/support/PlainChain.h"
 #include "tests/support/RecordingHost.h"
 #include "tests/support/TempFolder.h"
 
@@ -333,16 +334,7 @@ void referenceSplit(const std::string& location, const std::vector<std::string>&
             contact.append("FN:" + names[i]);
         contact.append("NOTE:" + std::to_string(number));
         contact.append("END:VCARD");
-        const std::string numbered = numberedFileName(location, number);
-        auto sink = fs.openWrite(numbered);
-        sink->write(contact.fileImage().data(), contact.fileImage().size());
-        sink->close();
-        std::string target = contactFileName(location, NameFromContact(contact));
-        if (target.empty())
-            continue;
-        while (fs.pathExists(target) || isLaterNumberedFile(location, target, number))
-            target = NextFreeFileName(target);
-        fs.moveFile(numbered, target);
+        test::plainChainWrite(fs, location, contact, number);
     }
 }
 
