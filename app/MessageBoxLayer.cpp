@@ -10,16 +10,14 @@ void QtMessageBoxLayer::show(QWidget* parent, const Message& message)
     box.exec();
 }
 
-QMessageBox::Icon iconFor(MessageStyle style)
+QMessageBox::Icon iconFor(MessageIcon icon)
 {
-    return style == MessageStyle::Error ? QMessageBox::Critical : QMessageBox::Information;
+    return icon == MessageIcon::Error ? QMessageBox::Critical : QMessageBox::Information;
 }
 
-QString displayText(const std::string& text)
+QString displayText(const Message& message)
 {
-    QString shown = QString::fromStdString(text);
-    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    return shown;
+    return QString::fromStdString(message.text("\n"));
 }
 
 void setUpMessageBox(QMessageBox& box, const Message& message)
@@ -27,8 +25,8 @@ void setUpMessageBox(QMessageBox& box, const Message& message)
     box.setWindowTitle(QString::fromStdString(message.title));
     // Plain text always: a path with "<" in it must read as written, never as markup.
     box.setTextFormat(Qt::PlainText);
-    box.setText(displayText(message.text));
-    box.setIcon(iconFor(message.style));
+    box.setText(displayText(message));
+    box.setIcon(iconFor(message.icon));
     box.setStandardButtons(QMessageBox::Ok);
     box.setDefaultButton(QMessageBox::Ok);
 }

@@ -29,11 +29,11 @@ public:
     void show(QWidget* parent, const Message& message) override;
 };
 
-/// The box's icon for a message style: the error icon for 16, the information icon for 64.
-QMessageBox::Icon iconFor(MessageStyle style);
+/// The box's icon for a message's icon.
+QMessageBox::Icon iconFor(MessageIcon icon);
 
-/// A message text as the box shows it: each CR LF becomes a line break of its own.
-QString displayText(const std::string& text);
+/// A message's text as the box shows it: each line on a line of its own.
+QString displayText(const Message& message);
 
 /// Sets up `box` for `message`: title, plain text, icon and one OK button.
 void setUpMessageBox(QMessageBox& box, const Message& message);

@@ -19,7 +19,7 @@ std::string fileSystemBytes(const QString& path)
 
 } // namespace
 
-std::string QtSourceDialog::showOpen(QWidget* parent, const DialogSetup& setup)
+Selection QtSourceDialog::showOpen(QWidget* parent, const DialogSetup& setup)
 {
     QFileDialog dialog(parent);
     setUpSourceDialog(dialog, setup);
@@ -28,23 +28,23 @@ std::string QtSourceDialog::showOpen(QWidget* parent, const DialogSetup& setup)
     if (dialog.exec() != QDialog::Accepted)
         return {};
     m_lastFolder = dialog.directory().absolutePath();
-    return selectionText(dialog.selectedFiles());
+    return selectionOf(dialog.selectedFiles());
 }
 
-QString qtFilterFrom(const std::string& filter)
+QString qtFilterFrom(const std::vector<FileFilter>& filters)
 {
-    const QStringList parts = QString::fromStdString(filter).split(QLatin1Char('|'));
     QStringList entries;
-    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        const QString description = parts[i].trimmed();
-        // Several patterns of one entry are separated by ";" in the pipe form and by spaces in Qt's form.
-        const QString patterns = parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts).join(QLatin1Char(' '));
+    for (const FileFilter& filter : filters) {
+        const QString description = QString::fromStdString(filter.description);
+        QStringList patterns;
+        for (const std::string& pattern : filter.patterns)
+            patterns << QString::fromStdString(pattern);
         // Qt takes the patterns from the parentheses at the end of an entry; a description that already
         // shows them is kept as it is.
         if (description.endsWith(QLatin1Char(')')) && description.contains(QLatin1Char('(')))
             entries << description;
         else
-            entries << description + QStringLiteral(" (") + patterns + QLatin1Char(')');
+            entries << description + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
     }
     return entries.join(QStringLiteral(";;"));
 }
@@ -56,22 +56,19 @@ void setUpSourceDialog(QFileDialog& dialog, const DialogSetup& setup)
     // Qt's own dialog looks and behaves the same on every desktop: it accepts a typed name of a file that
     // does not exist in single-file mode, which the jobs then answer with "Nothing to Process".
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
-    dialog.setFileMode(setup.multiSelect() ? QFileDialog::ExistingFiles : QFileDialog::AnyFile);
-    dialog.setNameFilter(qtFilterFrom(setup.filter));
+    dialog.setFileMode(setup.mode == SelectionMode::SeveralFiles ? QFileDialog::ExistingFiles : QFileDialog::AnyFile);
+    dialog.setNameFilter(qtFilterFrom(setup.filters));
 }
 
-std::string selectionText(const QStringList& files)
+Selection selectionOf(const QStringList& files)
 {
+    Selection selection;
     if (files.isEmpty())
-        return {};
-    if (files.size() == 1)
-        return fileSystemBytes(files.front());
-    std::string text = fileSystemBytes(QFileInfo(files.front()).absolutePath());
-    for (const QString& file : files) {
-        text.push_back('\0');
-        text += fileSystemBytes(QFileInfo(file).fileName());
-    }
-    return text;
+        return selection;
+    selection.folder = fileSystemBytes(QFileInfo(files.front()).absolutePath());
+    for (const QString& file : files)
+        selection.names.push_back(fileSystemBytes(QFileInfo(file).fileName()));
+    return selection;
 }
 
 } // namespace tessely

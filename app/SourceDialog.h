@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <string>
+#include <vector>
 
 class QFileDialog;
 class QWidget;
@@ -20,32 +21,32 @@ class SourceDialog
 {
 public:
     virtual ~SourceDialog() = default;
-    /// Shows the dialog modally over `parent`. Gives the full path of one file; for several files the
-    /// folder, NUL, name, NUL, name...; an empty text when the user cancelled.
-    virtual std::string showOpen(QWidget* parent, const DialogSetup& setup) = 0;
+    /// Shows the dialog modally over `parent` and gives the files chosen; an empty selection when the user
+    /// cancelled.
+    virtual Selection showOpen(QWidget* parent, const DialogSetup& setup) = 0;
 };
 
 /// `cdcSource` drawn by QFileDialog. Remembers the folder last chosen for as long as the program runs.
 class QtSourceDialog : public SourceDialog
 {
 public:
-    std::string showOpen(QWidget* parent, const DialogSetup& setup) override;
+    Selection showOpen(QWidget* parent, const DialogSetup& setup) override;
 
 private:
     QString m_lastFolder;
 };
 
-/// Qt's form of a filter given as description|patterns|description|patterns...: the entries joined by
-/// ";;", each a description with its patterns in parentheses ("vCard File (*.vcf);;All Files (*.*)").
-QString qtFilterFrom(const std::string& filter);
+/// Qt's form of the file-type list: the entries joined by ";;", each a description with its patterns in
+/// parentheses ("vCard File (*.vcf);;All Files (*.*)").
+QString qtFilterFrom(const std::vector<FileFilter>& filters);
 
 /// Sets up `dialog` for `setup`: title, single- or multi-file mode, filter. No mode demands that a single
 /// file exists, so a typed name of a missing file is handed on like any other.
 void setUpSourceDialog(QFileDialog& dialog, const DialogSetup& setup);
 
-/// The selection text for the absolute paths a dialog gave: the one path itself; for several files
-/// their folder, NUL, name, NUL, name...; empty for none. Names keep the bytes of the file system.
-std::string selectionText(const QStringList& files);
+/// The selection for the absolute paths a dialog gave: their folder and their names, which keep the bytes of
+/// the file system; empty for none.
+Selection selectionOf(const QStringList& files);
 
 } // namespace tessely
 

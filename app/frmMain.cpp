@@ -17,8 +17,6 @@
 #include <QRadioButton>
 #include <QScreen>
 
-#include <exception>
-
 namespace tessely
 {
 
@@ -204,14 +202,7 @@ void frmMain::RunOperation(OperationKind kind)
         return;
     m_busy = true;
     m_sinceEvents.invalidate();
-    try {
-        tessely::RunOperation(kind, *this, *m_fs, *this);
-    } catch (const std::exception& error) {
-        // A file that cannot be read or written, or anything else that ends a job early (such as running
-        // out of memory), is that job's failure, shown with its reason.
-        if (!m_ending)
-            showMessage(failureMessage(kind, error));
-    }
+    tessely::RunOperation(kind, *this, *m_fs, *this);
     m_busy = false;
 }
 
@@ -220,7 +211,7 @@ bool frmMain::isBusy() const
     return m_busy;
 }
 
-std::string frmMain::showOpen(const DialogSetup& setup)
+Selection frmMain::showOpen(const DialogSetup& setup)
 {
     return m_cdcSource->showOpen(this, setup);
 }
@@ -261,6 +252,11 @@ bool frmMain::yield()
         m_sinceEvents.start();
     }
     return !m_ending;
+}
+
+bool frmMain::stopRequested()
+{
+    return m_ending;
 }
 
 bool frmMain::nameFromContact()

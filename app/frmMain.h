@@ -44,14 +44,13 @@ public:
     ~frmMain() override;
 
     /// Runs one job between the open dialog and the closing message. A command chosen while a job runs
-    /// is ignored, so two jobs never work on the same files at once. A file that cannot be read or
-    /// written ends the job with the kind's failure message naming the file and the reason.
+    /// is ignored, so two jobs never work on the same files at once.
     void RunOperation(OperationKind kind);
     /// True while a job runs.
     bool isBusy() const;
 
     /// Shows `cdcSource` set up for a job and gives its selection.
-    std::string showOpen(const DialogSetup& setup) override;
+    Selection showOpen(const DialogSetup& setup) override;
     /// Shows a message box over the window.
     void showMessage(const Message& message) override;
 
@@ -62,6 +61,8 @@ public:
     /// Lets the window repaint and handle input, at most every few milliseconds so a job with many short
     /// steps stays fast. False once the program is ending.
     bool yield() override;
+    /// True once the program is ending (File > Exit, the close box).
+    bool stopRequested() override;
     /// True while " Name vCards from Contact Info" is selected.
     bool nameFromContact() override;
     Date today() override;

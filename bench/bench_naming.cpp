@@ -35,6 +35,10 @@ public:
     {
         return true;
     }
+    bool stopRequested() override
+    {
+        return false;
+    }
     bool nameFromContact() override
     {
         return true;
@@ -49,10 +53,10 @@ public:
 class ProbeCounter final : public test::ForwardingFileSystem
 {
 public:
-    bool pathExists(const std::string& path) override
+    PathKind kindOf(const std::string& path) override
     {
         ++probes;
-        return test::ForwardingFileSystem::pathExists(path);
+        return test::ForwardingFileSystem::kindOf(path);
     }
 
     unsigned long long probes = 0;
@@ -78,12 +82,11 @@ double secondsSince(std::chrono::steady_clock::time_point start)
 /// The renaming as a plain chain, every candidate tested again for every contact.
 void plainChainSplit(FileSystem& fs, const std::string& location, unsigned long contacts)
 {
-    fs.createFolder(location);
+    fs.createFolder(location, 0777);
     for (unsigned long number = 1; number <= contacts; ++number) {
-        ContactLines contact;
-        contact.append("FN:Same Name");
-        contact.append("END:VCARD");
-        test::plainChainWrite(fs, location, contact, number);
+        test::plainChainWrite(fs, location, { "FN:Same Name", "END:VCARD" }, number, [&](const std::string& name) {
+            return fs.pathExists(location + "/" + name);
+        });
     }
 }
 

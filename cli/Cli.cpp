@@ -8,6 +8,7 @@
 #include <chrono>
 #include <filesystem>
 #include <ostream>
+#include <system_error>
 
 namespace tessely
 {
@@ -116,7 +117,11 @@ public:
     }
     bool yield() override
     {
-        return true;
+        return !stopRequested();
+    }
+    bool stopRequested() override
+    {
+        return m_env.stopSignal != nullptr && m_env.stopSignal() != 0;
     }
     bool nameFromContact() override
     {
@@ -139,37 +144,25 @@ private:
 class CliUi final : public OperationUi
 {
 public:
-    CliUi(CliEnvironment& env, std::string selection)
+    CliUi(CliEnvironment& env, Selection selection)
         : m_env(env)
         , m_selection(std::move(selection))
     {
     }
 
-    std::string showOpen(const DialogSetup& /*setup*/) override
+    Selection showOpen(const DialogSetup& /*setup*/) override
     {
         return m_selection;
     }
     void showMessage(const Message& message) override
     {
-        std::ostream& stream = message.style == MessageStyle::Information ? m_env.out : m_env.err;
-        stream << message.title << '\n' << toNewlines(message.text) << '\n' << std::flush;
-    }
-
-    static std::string toNewlines(std::string text)
-    {
-        std::string out;
-        out.reserve(text.size());
-        for (std::size_t i = 0; i < text.size(); ++i) {
-            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-                continue;
-            out.push_back(text[i]);
-        }
-        return out;
+        std::ostream& stream = message.icon == MessageIcon::Information ? m_env.out : m_env.err;
+        stream << message.title << '\n' << message.text() << '\n' << std::flush;
     }
 
 private:
     CliEnvironment& m_env;
-    std::string m_selection;
+    Selection m_selection;
 };
 
 int usageError(CliEnvironment& env, const std::string& problem)
@@ -180,29 +173,84 @@ int usageError(CliEnvironment& env, const std::string& problem)
 
 /// The folder that relative paths are taken from. When the current folder is gone, relative paths stay
 /// relative, and opening them reports the system's reason.
-std::filesystem::path baseFolder(const CliEnvironment& env)
+std::string baseFolder(const CliEnvironment& env)
 {
     if (!env.workingFolder.empty())
         return env.workingFolder;
     std::error_code gone;
-    return std::filesystem::current_path(gone);
+    const std::filesystem::path current = std::filesystem::current_path(gone);
+    // A folder that was deleted may still be reported by some name; only one that is still this process's
+    // folder is used.
+    if (gone || !std::filesystem::equivalent(current, ".", gone) || gone)
+        return {};
+    return current.string();
 }
 
-std::string absolutePath(const std::filesystem::path& base, const std::string& file)
+/// The file's path as given, put after the base folder when it is relative. Nothing else is changed: "." and
+/// ".." are left for the system to resolve after the links before them, as it does when it opens the file.
+std::string absolutePath(const std::string& base, const std::string& file)
 {
-    std::filesystem::path path(file);
-    if (path.is_relative())
-        path = base / path;
-    return path.lexically_normal().string();
+    if (base.empty() || !std::filesystem::path(file).is_relative())
+        return file;
+    return joinPath(base, file);
 }
 
-/// Checks that `path` is a readable regular file; throws FileError with the system's reason otherwise.
+/// Checks that a regular file is at `path`; throws FileError with the reason otherwise.
 void requireInputFile(FileSystem& fs, const std::string& path)
 {
-    if (fs.fileExists(path))
+    switch (fs.kindOf(path)) {
+    case PathKind::File:
         return;
-    fs.openRead(path); // throws with the system's reason when nothing readable is there
-    throw FileError("cannot open file", path, std::make_error_code(std::errc::is_a_directory));
+    case PathKind::Folder:
+    case PathKind::Other:
+        throw FileError("cannot open file", path, FileErrc::NotRegularFile);
+    case PathKind::None:
+    case PathKind::BrokenLink:
+        fs.openRead(path); // throws with the system's reason
+        throw FileError("cannot open file", path, std::make_error_code(std::errc::no_such_file_or_directory));
+    }
+}
+
+/// The selection of the files to recombine. They must be in one folder: their parent folders, links
+/// resolved, must be the same; the selection's folder is the first file's, as given.
+Selection recombineSelection(FileSystem& fs, const std::string& base, const std::vector<std::string>& files)
+{
+    Selection selection;
+    std::string realFolder;
+    for (const std::string& file : files) {
+        const std::string path = absolutePath(base, file);
+        requireInputFile(fs, path);
+        const std::string folder = GetParentFolderName(path);
+        const std::string real = fs.realFolder(openableFolder(folder));
+        if (selection.names.empty()) {
+            selection.folder = folder;
+            realFolder = real;
+        } else if (real != realFolder) {
+            return {};
+        }
+        selection.names.push_back(GetFileName(path));
+    }
+    return selection;
+}
+
+/// The exit status for how the controller said the command ended.
+int exitStatusFor(Outcome outcome, const CliEnvironment& env)
+{
+    switch (outcome) {
+    case Outcome::Succeeded:
+        return exitSuccess;
+    case Outcome::FileFailed:
+        return exitFileError;
+    case Outcome::Stopped:
+        if (env.stopSignal != nullptr && env.stopSignal() != 0)
+            return 128 + env.stopSignal();
+        return exitNothingOrFailed;
+    case Outcome::Cancelled:
+    case Outcome::NothingToProcess:
+    case Outcome::Failed:
+        return exitNothingOrFailed;
+    }
+    return exitNothingOrFailed;
 }
 
 bool isHelp(const std::string& arg)
@@ -267,51 +315,42 @@ int runCli(const std::vector<std::string>& args, CliEnvironment& env)
         }
     }
 
+    for (const std::string& file : files) {
+        if (file.empty())
+            return usageError(env, "a FILE must not be empty");
+    }
+    if (kind == OperationKind::Recombine && files.empty())
+        return usageError(env, "recombine needs the files to join");
+    if (kind != OperationKind::Recombine && files.size() != 1)
+        return usageError(env, command + " needs exactly one FILE");
+
+    Selection selection;
     try {
         // Asked once: a recombine of thousands of files would otherwise ask the system for every one.
-        const std::filesystem::path base = baseFolder(env);
-        std::string selection;
+        const std::string base = baseFolder(env);
         if (kind == OperationKind::Recombine) {
-            if (files.empty())
-                return usageError(env, "recombine needs the files to join");
-            std::string folder;
-            std::string names;
-            for (const std::string& file : files) {
-                const std::string path = absolutePath(base, file);
-                const std::string parent = GetParentFolderName(path);
-                if (folder.empty())
-                    folder = parent;
-                else if (parent != folder)
-                    return usageError(env, "the files to recombine must all be in one folder");
-                requireInputFile(env.fs, path);
-                names += '\0';
-                names += path.substr(parent.size() + 1);
-            }
-            // One file is handed over as its full path, as the open dialog does; the controller refuses it.
-            selection = files.size() == 1 ? absolutePath(base, files[0]) : folder + names;
+            selection = recombineSelection(env.fs, base, files);
+            if (selection.empty())
+                return usageError(env, "the files to recombine must all be in one folder");
         } else {
-            if (files.size() != 1)
-                return usageError(env, command + " needs exactly one FILE");
-            selection = absolutePath(base, files[0]);
-            requireInputFile(env.fs, selection);
+            selection = Selection::ofPath(absolutePath(base, files[0]));
+            requireInputFile(env.fs, selection.path());
         }
-
-        CliUi ui(env, selection);
-        CliHost host(env, nameFromContact);
-        switch (RunOperation(kind, ui, env.fs, host)) {
-        case Outcome::Succeeded:
-            return exitSuccess;
-        case Outcome::Cancelled:
-        case Outcome::NothingToProcess:
-        case Outcome::Failed:
-        case Outcome::Stopped:
-            return exitNothingOrFailed;
-        }
-        return exitNothingOrFailed;
     } catch (const FileError& error) {
         env.err << "tessely-cli: " << error.what() << '\n';
         return exitFileError;
     }
+
+    CliUi ui(env, std::move(selection));
+    CliHost host(env, nameFromContact);
+    const int status = exitStatusFor(RunOperation(kind, ui, env.fs, host), env);
+    // A message that could not be written (a full disk, a closed pipe) is a failure like any other.
+    env.out.flush();
+    if (!env.out) {
+        env.err << "tessely-cli: cannot write the message to standard output\n";
+        return status == exitSuccess ? exitFileError : status;
+    }
+    return status;
 }
 
 } // namespace tessely

@@ -37,9 +37,12 @@ struct CliEnvironment {
     Date (*today)() = localToday;
     /// The folder that relative paths are taken from; empty means the process's current folder.
     std::string workingFolder;
+    /// The signal that asked the running job to stop, 0 while none did; none when not set.
+    int (*stopSignal)() = nullptr;
 };
 
-/// Runs tessely-cli with `args` (the program name excluded) and gives the exit status.
+/// Runs tessely-cli with `args` (the program name excluded) and gives the exit status: those above, or 128
+/// plus the number of the signal that stopped the job.
 int runCli(const std::vector<std::string>& args, CliEnvironment& env);
 
 } // namespace tessely

@@ -1,67 +1,98 @@
 #include "Operation.h"
 
+#include <new>
+
 namespace tessely
 {
+
+const std::vector<FileFilter>& sourceFilters()
+{
+    static const std::vector<FileFilter> filters = {
+        { "vCard File (*.vcf)", { "*.vcf" } },
+        { "All Files (*.*)", { "*.*" } },
+    };
+    return filters;
+}
 
 DialogSetup dialogSetupFor(OperationKind kind)
 {
     switch (kind) {
     case OperationKind::Split:
-        return { "Select a multiple-contact vCard file to split", singleFileFlags, sourceFilter };
+        return { "Select a multiple-contact vCard file to split", SelectionMode::OneFile, sourceFilters() };
     case OperationKind::Export:
-        return { "Select a multiple-contact vCard file to export", singleFileFlags, sourceFilter };
+        return { "Select a multiple-contact vCard file to export", SelectionMode::OneFile, sourceFilters() };
     case OperationKind::Recombine:
         return { "Multi-select all the vCard files to recombine (Shift or Ctrl to select multiple)",
-            multiFileFlags,
-            sourceFilter };
+            SelectionMode::SeveralFiles,
+            sourceFilters() };
     }
     return {};
+}
+
+std::string Message::text(std::string_view lineBreak) const
+{
+    std::string joined;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (i > 0)
+            joined += lineBreak;
+        joined += lines[i];
+    }
+    return joined;
 }
 
 Message nothingToProcessMessage(OperationKind kind)
 {
     if (kind == OperationKind::Recombine)
         return { "Nothing to Process",
-            "The chosen selection does not contain multiple files to process.\r\n"
-            "Please choose multiple files for combining into a single vCard file.",
-            MessageStyle::Error };
+            { "The chosen selection does not contain multiple files to process.",
+                "Please choose multiple files for combining into a single vCard file." },
+            MessageIcon::Error };
     return { "Nothing to Process",
-        "The selected vCard does not contain multiple contacts.\r\n"
-        "Please choose a multiple-entry vCard file.",
-        MessageStyle::Error };
+        { "The selected vCard does not contain multiple contacts.", "Please choose a multiple-entry vCard file." },
+        MessageIcon::Error };
 }
 
-Message successMessage(OperationKind kind, std::uint64_t count, const std::string& location)
+Message successMessage(OperationKind kind, std::uint64_t count, const std::string& location, std::uint64_t skippedLines)
 {
     const std::string number = std::to_string(count);
+    Message message;
     switch (kind) {
     case OperationKind::Split:
-        return { "vCard Split Successfull",
-            "vCard has been split successfully.\r\n" + number + " files have been created in...\r\n\r\n" + location,
-            MessageStyle::Information };
+        message = { "vCard Split Successfull",
+            { "vCard has been split successfully.", number + " files have been created in...", "", location },
+            MessageIcon::Information };
+        break;
     case OperationKind::Export:
-        return { "vCard Export Successfull",
-            "vCard has been exported successfully.\r\n" + number + " cards have been exported into...\r\n\r\n"
-                + location,
-            MessageStyle::Information };
+        message = { "vCard Export Successfull",
+            { "vCard has been exported successfully.", number + " cards have been exported into...", "", location },
+            MessageIcon::Information };
+        break;
     case OperationKind::Recombine:
-        return { "vCard Recombine Successfull",
-            "vCard files have been successfully recombined.\r\n" + number + " total files have been combined into\r\n\""
-                + location + "\"",
-            MessageStyle::Information };
+        message = { "vCard Recombine Successfull",
+            { "vCard files have been successfully recombined.",
+                number + " total files have been combined into",
+                "\"" + location + "\"" },
+            MessageIcon::Information };
+        break;
     }
-    return {};
+    // Lines outside any contact are not copied; saying so lets the user find a contact whose opening line
+    // did not read as one.
+    if (skippedLines == 1)
+        message.lines.emplace_back("1 line outside any contact was not copied.");
+    else if (skippedLines > 1)
+        message.lines.push_back(std::to_string(skippedLines) + " lines outside any contact were not copied.");
+    return message;
 }
 
 Message failureMessage(OperationKind kind)
 {
     switch (kind) {
     case OperationKind::Split:
-        return { "vCard Split Failed", "vCard has not been successfully split.", MessageStyle::Error };
+        return { "vCard Split Failed", { "vCard has not been successfully split." }, MessageIcon::Error };
     case OperationKind::Export:
-        return { "vCard Processing Failed", "vCard has not been successfully exported.", MessageStyle::Error };
+        return { "vCard Processing Failed", { "vCard has not been successfully exported." }, MessageIcon::Error };
     case OperationKind::Recombine:
-        return { "vCard Recombine Failed", "vCard recombination has not been completed.", MessageStyle::Error };
+        return { "vCard Recombine Failed", { "vCard recombination has not been completed." }, MessageIcon::Error };
     }
     return {};
 }
@@ -69,8 +100,12 @@ Message failureMessage(OperationKind kind)
 Message failureMessage(OperationKind kind, const std::exception& error)
 {
     Message message = failureMessage(kind);
-    message.text += "\r\n\r\n";
-    message.text += error.what();
+    message.lines.emplace_back();
+    // The library's own word for running out of memory means nothing to a user.
+    if (dynamic_cast<const std::bad_alloc*>(&error) != nullptr)
+        message.lines.emplace_back("There is not enough memory.");
+    else
+        message.lines.emplace_back(error.what());
     return message;
 }
 

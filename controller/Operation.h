@@ -1,9 +1,13 @@
 #ifndef TESSELY_CONTROLLER_OPERATION_H
 #define TESSELY_CONTROLLER_OPERATION_H
 
+#include "platform/Selection.h"
+
 #include <cstdint>
 #include <exception>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace tessely
 {
@@ -11,43 +15,48 @@ namespace tessely
 /// The job that a command starts.
 enum class OperationKind { Split = 0, Export = 1, Recombine = 2 };
 
-/// Dialog flag: a plain single-file selection.
-inline constexpr unsigned singleFileFlags = 1024;
-/// Dialog flags: explorer-style selection of several files, reported as folder, NUL, name, NUL, name...
-inline constexpr unsigned multiFileFlags = 524800;
-/// The filter of the open dialog, as pairs of description and pattern separated by "|".
-inline constexpr const char* sourceFilter = "vCard File (*.vcf)|*.vcf|All Files (*.*)|*.*";
+/// How many files the open dialog lets the user choose.
+enum class SelectionMode { OneFile, SeveralFiles };
+
+/// One entry of the open dialog's file-type list: a description and the name patterns it shows.
+struct FileFilter {
+    std::string description;
+    std::vector<std::string> patterns;
+};
+
+/// The open dialog's file types: vCard files first, all files second.
+const std::vector<FileFilter>& sourceFilters();
 
 /// How the open dialog is set up for one kind of job.
 struct DialogSetup {
     std::string title;
-    unsigned flags = singleFileFlags;
-    std::string filter = sourceFilter;
-
-    bool multiSelect() const
-    {
-        return (flags & 0x200u) != 0;
-    }
+    SelectionMode mode = SelectionMode::OneFile;
+    std::vector<FileFilter> filters = sourceFilters();
 };
 
-/// The open dialog's title, mode and filter for `kind`.
+/// The open dialog's setup for `kind`.
 DialogSetup dialogSetupFor(OperationKind kind);
 
 /// The icon of a message box.
-enum class MessageStyle { Error = 16, Information = 64 };
+enum class MessageIcon { Error, Information };
 
-/// A message for the user: a title, a text whose lines are joined with CR LF, and a style.
+/// A message for the user: a title, the lines of its text, and an icon.
 struct Message {
     std::string title;
-    std::string text;
-    MessageStyle style = MessageStyle::Information;
+    std::vector<std::string> lines;
+    MessageIcon icon = MessageIcon::Information;
+
+    /// The lines joined by `lineBreak`.
+    std::string text(std::string_view lineBreak = "\n") const;
 };
 
 /// "Nothing to Process": the file holds fewer than two contacts (split, export) or the selection fewer
 /// than two files (recombine).
 Message nothingToProcessMessage(OperationKind kind);
-/// The success message of `kind` with the job's count and location.
-Message successMessage(OperationKind kind, std::uint64_t count, const std::string& location);
+/// The success message of `kind` with the job's count and location. When the job skipped non-blank lines
+/// outside any contact, a last line says how many.
+Message successMessage(
+    OperationKind kind, std::uint64_t count, const std::string& location, std::uint64_t skippedLines = 0);
 /// The failure message of `kind`, shown when a job gives a count of 0.
 Message failureMessage(OperationKind kind);
 /// The failure message of `kind` for an error that ended the job early, followed by the error's own text

@@ -1,32 +1,38 @@
 #include "RunOperation.h"
 
 #include "export/ExportToCsv.h"
+#include "platform/FileError.h"
 #include "recombine/RecombineFiles.h"
 #include "split/CountContacts.h"
 #include "split/SplitContacts.h"
 
 namespace tessely
 {
-
-Outcome RunOperation(OperationKind kind, OperationUi& ui, FileSystem& fs, JobHost& host)
+namespace
 {
-    const std::string selection = ui.showOpen(dialogSetupFor(kind));
-    if (selection.empty())
-        return Outcome::Cancelled;
 
+/// Runs the job of `kind` on the selection; gives NothingToProcess without running it when the selection
+/// holds fewer than two contacts or files.
+Outcome runJob(OperationKind kind, OperationUi& ui, FileSystem& fs, JobHost& host, const Selection& selection)
+{
     JobResult result;
     if (kind == OperationKind::Recombine) {
-        if (selection.find('\0') == std::string::npos) {
+        if (selection.names.size() < 2) {
             ui.showMessage(nothingToProcessMessage(kind));
             return Outcome::NothingToProcess;
         }
         result = RecombineFiles(fs, host, selection);
     } else {
-        if (CountContacts(fs, selection) <= 1) {
+        const std::string source = selection.path();
+        // A folder, a FIFO or a device is refused before anything reads it; a missing file has no contacts.
+        const PathKind what = fs.kindOf(source);
+        if (what == PathKind::Folder || what == PathKind::Other)
+            throw FileError("cannot open file", source, FileErrc::NotRegularFile);
+        if (CountContacts(fs, source) <= 1) {
             ui.showMessage(nothingToProcessMessage(kind));
             return Outcome::NothingToProcess;
         }
-        result = kind == OperationKind::Split ? SplitContacts(fs, host, selection) : ExportToCsv(fs, selection);
+        result = kind == OperationKind::Split ? SplitContacts(fs, host, source) : ExportToCsv(fs, host, source);
     }
 
     if (result.stopped)
@@ -35,8 +41,30 @@ Outcome RunOperation(OperationKind kind, OperationUi& ui, FileSystem& fs, JobHos
         ui.showMessage(failureMessage(kind));
         return Outcome::Failed;
     }
-    ui.showMessage(successMessage(kind, result.count, result.location));
+    ui.showMessage(successMessage(kind, result.count, result.location, result.skippedLines));
     return Outcome::Succeeded;
+}
+
+} // namespace
+
+Outcome RunOperation(OperationKind kind, OperationUi& ui, FileSystem& fs, JobHost& host)
+{
+    const Selection selection = ui.showOpen(dialogSetupFor(kind));
+    if (selection.empty())
+        return Outcome::Cancelled;
+    try {
+        return runJob(kind, ui, fs, host, selection);
+    } catch (const FileError& error) {
+        if (host.stopRequested())
+            return Outcome::Stopped;
+        ui.showMessage(failureMessage(kind, error));
+        return Outcome::FileFailed;
+    } catch (const std::exception& error) {
+        if (host.stopRequested())
+            return Outcome::Stopped;
+        ui.showMessage(failureMessage(kind, error));
+        return Outcome::Failed;
+    }
 }
 
 } // namespace tessely

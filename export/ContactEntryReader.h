@@ -31,7 +31,8 @@ struct ContactEvent {
 /// built without holding the file. A contact starts at a line that reads "BEGIN:VCARD" once upper-cased and
 /// trimmed, and ends at a line whose export normalisation reads "END:VCARD" (that line gives no entry), or
 /// at the end of the file. Inside a contact a "BEGIN:VCARD" line is an ordinary entry; a colon-less line
-/// before the contact's first entry and an empty line are dropped. Lines outside contacts are skipped.
+/// before the contact's first entry and an empty line are dropped. Lines outside contacts are skipped. A
+/// byte-order mark at the start of a line is ignored when it is tested for the contact's start or end.
 class ContactEntryReader
 {
 public:
@@ -45,10 +46,17 @@ public:
     {
         return m_contacts;
     }
+    /// The non-blank lines read outside any contact so far, opening lines not counted.
+    std::uint64_t skippedLines() const
+    {
+        return m_skipped;
+    }
 
 private:
     LineReader& m_reader;
+    std::string m_storage;
     std::string m_line;
+    std::uint64_t m_skipped = 0;
     std::uint64_t m_contacts = 0;
     bool m_inside = false;
     bool m_hasEntry = false;

@@ -5,6 +5,7 @@
 #include "platform/LineReader.h"
 #include "platform/LineWriter.h"
 #include "platform/Paths.h"
+#include "platform/TemporaryFile.h"
 #include "split/PrepareOutputFolder.h"
 
 #include <vector>
@@ -14,16 +15,26 @@ namespace tessely
 namespace
 {
 
+/// True when a spreadsheet would read a cell that starts with `c` as a formula (or turn it into a number).
+bool startsFormula(char c)
+{
+    return c == '=' || c == '+' || c == '-' || c == '@' || c == '\t' || c == '\r';
+}
+
 /// Writes one cell. A cell holding a double quote is quoted with its quotes doubled, so that spreadsheet
-/// programs keep the table's shape; every other cell is written as it stands.
+/// programs keep the table's shape; a cell that would start a formula gets a leading apostrophe, which
+/// spreadsheets show as text and never run. Every other cell is written as it stands.
 void writeCell(LineWriter& table, std::string_view cell)
 {
+    const bool guard = !cell.empty() && startsFormula(cell.front());
     auto quote = cell.find('"');
     if (quote == std::string_view::npos) {
+        if (guard)
+            table.write("'");
         table.write(cell);
         return;
     }
-    table.write("\"");
+    table.write(guard ? "\"'" : "\"");
     for (; quote != std::string_view::npos; quote = cell.find('"')) {
         table.write(cell.substr(0, quote + 1));
         table.write("\"");
@@ -76,22 +87,28 @@ private:
 
 } // namespace
 
-JobResult ExportToCsv(FileSystem& fs, const std::string& source)
+JobResult ExportToCsv(FileSystem& fs, JobHost& host, const std::string& source)
 {
     JobResult result;
-    result.location = PrepareOutputFolder(fs, source);
+    auto input = fs.openRead(source);
+    const Permissions permissions = input->permissions();
+    result.location = PrepareOutputFolder(fs, source, permissions);
+    const auto lock = fs.lockFolder(result.location);
 
     // The columns must all be known before the header row is written, and a table's worth of cells can be
     // far larger than memory allows, so the source is read twice: once for the field names, then once more
     // to write each contact's row as soon as the contact is complete.
     FieldNames names;
     {
-        LineReader reader(fs.openRead(source));
+        LineReader reader(std::move(input));
         ContactEntryReader entries(reader);
         CollectFieldNames(entries, names);
     }
 
-    LineWriter table(fs.openWrite(joinPath(result.location, "Contacts_Export.csv")));
+    // The table is written under a temporary name and moved into place when complete, so a failure keeps
+    // the earlier table.
+    TemporaryFile temporary(fs, joinPath(result.location, exportFileName));
+    LineWriter table(temporary.sink());
     for (std::size_t column = 0; column < names.size(); ++column) {
         if (column > 0)
             table.write(",");
@@ -119,11 +136,18 @@ JobResult ExportToCsv(FileSystem& fs, const std::string& source)
         case ContactEvent::Kind::End:
             row.writeTo(table);
             lastColumn = none;
+            if (host.stopRequested()) {
+                result.stopped = true;
+                return result;
+            }
             break;
         }
     }
+    temporary.setPermissions(filePermissionsFor(permissions));
     table.close();
+    temporary.moveIntoPlace();
     result.count = entries.contacts();
+    result.skippedLines = entries.skippedLines();
     return result;
 }
 

@@ -9,10 +9,15 @@
 namespace tessely
 {
 
+/// The name of the table in the output folder.
+inline constexpr const char* exportFileName = "Contacts_Export.csv";
+
 /// Writes the raw fields of every contact of `source` into "Split-vCards/Contacts_Export.csv" beside it,
 /// one column per distinct field name and one row per contact; the folder is made before the source is read.
-/// A cell holding a double quote is quoted, its quotes doubled. Gives the number of contacts and the folder.
-JobResult ExportToCsv(FileSystem& fs, const std::string& source);
+/// A cell holding a double quote is quoted, its quotes doubled, and a cell that a spreadsheet would take for
+/// a formula is guarded by a leading apostrophe. The table is written under a temporary name and replaces an
+/// earlier one only when complete. Gives the number of contacts and the folder.
+JobResult ExportToCsv(FileSystem& fs, JobHost& host, const std::string& source);
 
 } // namespace tessely
 

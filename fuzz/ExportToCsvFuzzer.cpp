@@ -59,7 +59,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     const std::string source = folder.write("input.vcf", text);
 
-    const JobResult result = ExportToCsv(localFileSystem(), source);
+    QuietHost host;
+    const JobResult result = ExportToCsv(localFileSystem(), host, source);
     FUZZ_CHECK(result.location == folder.path() + "/Split-vCards");
     const std::string table = readWhole(result.location + "/Contacts_Export.csv");
     FUZZ_CHECK(table.size() >= 2 && table.compare(table.size() - 2, 2, "\r\n") == 0);

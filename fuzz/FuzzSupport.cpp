@@ -12,16 +12,69 @@ namespace tessely::fuzz
 
 std::size_t MemorySource::read(char* buffer, std::size_t size)
 {
-    const std::size_t n = std::min({ size, m_chunk, m_bytes.size() });
-    std::memcpy(buffer, m_bytes.data(), n);
-    m_bytes.remove_prefix(n);
+    const std::size_t n = std::min({ size, m_chunk, m_bytes.size() - m_offset });
+    std::memcpy(buffer, m_bytes.data() + m_offset, n);
+    m_offset += n;
     return n;
 }
 
+namespace
+{
+
+void appendUtf8(std::string& out, unsigned cp)
+{
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+/// The whole text after a UTF-16 byte-order mark, as UTF-8.
+std::string decodeUtf16(std::string_view text, bool littleEndian)
+{
+    std::vector<unsigned> units;
+    for (std::size_t i = 0; i + 1 < text.size(); i += 2) {
+        const auto a = static_cast<unsigned char>(text[i]);
+        const auto b = static_cast<unsigned char>(text[i + 1]);
+        units.push_back(littleEndian ? (b << 8 | a) : (a << 8 | b));
+    }
+    std::string out;
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        const unsigned u = units[i];
+        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF) {
+            appendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (units[i + 1] - 0xDC00));
+            ++i;
+        } else {
+            appendUtf8(out, u >= 0xD800 && u <= 0xDFFF ? 0xFFFD : u);
+        }
+    }
+    if (text.size() % 2 != 0)
+        appendUtf8(out, 0xFFFD);
+    return out;
+}
+
+} // namespace
+
 std::vector<std::string> referenceLines(std::string_view text)
 {
-    if (text.substr(0, 3) == "\xEF\xBB\xBF")
+    std::string decoded;
+    if (text.substr(0, 2) == "\xFF\xFE" || text.substr(0, 2) == "\xFE\xFF") {
+        decoded = decodeUtf16(text.substr(2), text[0] == '\xFF');
+        text = decoded;
+    } else if (text.substr(0, 3) == "\xEF\xBB\xBF") {
         text.remove_prefix(3);
+    }
     std::vector<std::string> lines;
     std::string line;
     for (std::size_t i = 0; i < text.size(); ++i) {

@@ -36,9 +36,18 @@ public:
     {
     }
     std::size_t read(char* buffer, std::size_t size) override;
+    void seek(std::uint64_t offset) override
+    {
+        m_offset = offset < m_bytes.size() ? static_cast<std::size_t>(offset) : m_bytes.size();
+    }
+    Permissions permissions() const override
+    {
+        return 0644;
+    }
 
 private:
     std::string_view m_bytes;
+    std::size_t m_offset = 0;
     std::size_t m_chunk;
 };
 
@@ -60,6 +69,10 @@ public:
     {
         return true;
     }
+    bool stopRequested() override
+    {
+        return false;
+    }
     bool nameFromContact() override
     {
         return m_naming;
@@ -74,7 +87,8 @@ private:
 };
 
 /// Splits text into lines the plain way (CR LF, CR or LF end a line; a UTF-8 byte-order mark at the start
-/// is skipped; a last line without terminator counts, a final terminator adds no empty line), as the
+/// is skipped; a text that starts with a UTF-16 byte-order mark is decoded to UTF-8 first, a broken sequence
+/// giving U+FFFD; a last line without terminator counts, a final terminator adds no empty line), as the
 /// reference the line reader is checked against.
 std::vector<std::string> referenceLines(std::string_view text);
 

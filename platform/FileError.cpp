@@ -4,9 +4,48 @@
 
 namespace tessely
 {
+namespace
+{
+
+class FileCategory final : public std::error_category
+{
+public:
+    const char* name() const noexcept override
+    {
+        return "tessely-file";
+    }
+    std::string message(int code) const override
+    {
+        switch (static_cast<FileErrc>(code)) {
+        case FileErrc::NotRegularFile:
+            return "not a regular file";
+        case FileErrc::IsFolder:
+            return "is a folder";
+        case FileErrc::FolderLocked:
+            return "another job is writing into this folder";
+        case FileErrc::BrokenLink:
+            return "it is a link to something that does not exist";
+        }
+        return "unknown reason";
+    }
+};
+
+} // namespace
+
+const std::error_category& fileCategory() noexcept
+{
+    static const FileCategory category;
+    return category;
+}
+
+std::error_code make_error_code(FileErrc code) noexcept
+{
+    return { static_cast<int>(code), fileCategory() };
+}
 
 FileError::FileError(const std::string& action, std::string path, std::error_code code)
     : std::runtime_error(action + " '" + path + "': " + code.message())
+    , m_action(action)
     , m_path(std::move(path))
     , m_code(code)
 {

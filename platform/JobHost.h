@@ -19,6 +19,8 @@ struct Date {
 struct JobResult {
     std::uint64_t count = 0;
     std::string location;
+    /// Non-blank lines that stood outside any contact and were not copied (split and export).
+    std::uint64_t skippedLines = 0;
     /// True when the user asked the job to stop before its end.
     bool stopped = false;
 };
@@ -34,6 +36,9 @@ public:
     virtual void setStatus(std::uint64_t number) = 0;
     /// Lets the front end catch up (repaint, handle input). False when the user asked to stop.
     virtual bool yield() = 0;
+    /// True once the user asked the job to stop: a cheap test, with no repainting, for the places where a job
+    /// may stop but does not yield (inside a long copy, in the export).
+    virtual bool stopRequested() = 0;
     /// The naming choice: true when split files are to be named from the contact. Read once per contact.
     virtual bool nameFromContact() = 0;
     /// Today's local date.

@@ -5,46 +5,122 @@
 
 namespace tessely
 {
+namespace
+{
+
+void appendUtf8(std::string& out, unsigned codePoint)
+{
+    if (codePoint < 0x80) {
+        out.push_back(static_cast<char>(codePoint));
+    } else if (codePoint < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (codePoint >> 6)));
+        out.push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
+    } else if (codePoint < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | (codePoint >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | (codePoint >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
+    }
+}
+
+constexpr unsigned replacementCharacter = 0xFFFD;
+
+bool isHighSurrogate(unsigned unit)
+{
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+
+bool isLowSurrogate(unsigned unit)
+{
+    return unit >= 0xDC00 && unit <= 0xDFFF;
+}
+
+} // namespace
 
 LineReader::LineReader(std::unique_ptr<ByteSource> source, std::size_t bufferSize)
     : m_source(std::move(source))
-    , m_capacity(bufferSize < 4 ? 4 : bufferSize)
+    , m_capacity(bufferSize < 8 ? 8 : bufferSize)
     , m_buffer(new char[m_capacity])
 {
 }
 
+bool LineReader::fill()
+{
+    if (m_eof)
+        return false;
+    if (m_pos > 0) {
+        std::memmove(m_buffer.get(), m_buffer.get() + m_pos, m_end - m_pos);
+        m_base += m_pos;
+        m_end -= m_pos;
+        m_pos = 0;
+    }
+    m_nextCr = m_nextLf = unknown;
+    if (m_end == m_capacity)
+        return true;
+    const std::size_t got = m_source->read(m_buffer.get() + m_end, m_capacity - m_end);
+    if (got == 0) {
+        m_eof = true;
+        return false;
+    }
+    m_end += got;
+    return true;
+}
+
+void LineReader::detectEncoding()
+{
+    // Gather three bytes (or the whole short file) so that a byte-order mark is seen whole.
+    while (m_end < 3 && fill()) { }
+    const auto startsWith = [this](std::string_view mark) {
+        return m_end >= mark.size() && std::memcmp(m_buffer.get(), mark.data(), mark.size()) == 0;
+    };
+    if (startsWith("\xEF\xBB\xBF")) {
+        m_pos = 3;
+    } else if (startsWith("\xFF\xFE")) {
+        m_encoding = Encoding::Utf16Le;
+        m_pos = 2;
+    } else if (startsWith("\xFE\xFF")) {
+        m_encoding = Encoding::Utf16Be;
+        m_pos = 2;
+    }
+}
+
+unsigned LineReader::unitAt(std::size_t position) const
+{
+    const auto lo = static_cast<unsigned char>(m_buffer[position]);
+    const auto hi = static_cast<unsigned char>(m_buffer[position + 1]);
+    return m_encoding == Encoding::Utf16Le ? (hi << 8 | lo) : (lo << 8 | hi);
+}
+
 bool LineReader::ensureData()
 {
+    if (!m_started) {
+        m_started = true;
+        detectEncoding();
+    }
+    // A UTF-16 unit is two bytes; an odd byte is seen alone only at the end of the file.
+    const std::size_t minimum = m_encoding == Encoding::Bytes ? 1 : 2;
     for (;;) {
-        if (m_pos == m_end) {
-            if (m_eof)
+        if (m_end - m_pos < minimum && !m_eof) {
+            if (!fill() && m_pos == m_end)
                 return false;
-            m_pos = 0;
-            m_end = m_source->read(m_buffer.get(), m_capacity);
-            m_nextCr = m_nextLf = unknown;
-            if (!m_started) {
-                // Gather three bytes (or the whole short file) so a byte-order mark is seen whole.
-                m_started = true;
-                while (m_end > 0 && m_end < 3) {
-                    const std::size_t more = m_source->read(m_buffer.get() + m_end, m_capacity - m_end);
-                    if (more == 0)
-                        break;
-                    m_end += more;
-                }
-                if (m_end >= 3 && std::memcmp(m_buffer.get(), "\xEF\xBB\xBF", 3) == 0)
-                    m_pos = 3;
-            }
-            if (m_end == 0) {
-                m_eof = true;
-                return false;
-            }
             continue;
         }
+        if (m_pos == m_end)
+            return false;
         if (m_skipLineFeed) {
             // The previous line ended with CR; an LF right after it belongs to the same terminator.
             m_skipLineFeed = false;
-            if (m_buffer[m_pos] == '\n') {
-                ++m_pos;
+            if (m_encoding == Encoding::Bytes) {
+                if (m_buffer[m_pos] == '\n') {
+                    ++m_pos;
+                    continue;
+                }
+            } else if (m_end - m_pos >= 2 && unitAt(m_pos) == '\n') {
+                m_pos += 2;
                 continue;
             }
         }
@@ -54,6 +130,8 @@ bool LineReader::ensureData()
 
 std::size_t LineReader::findTerminator()
 {
+    if (m_encoding != Encoding::Bytes)
+        return findTerminatorUtf16();
     // Each kind of terminator is looked for with memchr and the place found is kept until the reader
     // passes it, so every byte of the buffer is searched at most once for each kind: a CR-only file does
     // not make each line search the whole buffer for an LF.
@@ -68,41 +146,128 @@ std::size_t LineReader::findTerminator()
     return std::min(m_nextCr, m_nextLf);
 }
 
-bool LineReader::next(std::string_view& line)
+std::size_t LineReader::findTerminatorUtf16()
 {
-    bool spilled = false;
-    m_spill.clear();
-    for (;;) {
-        if (!ensureData()) {
-            if (!spilled)
-                return false;
-            line = m_spill;
-            return true;
-        }
-        const char* begin = m_buffer.get() + m_pos;
-        const char* end = m_buffer.get() + m_end;
-        const char* p = m_buffer.get() + findTerminator();
-        if (p == end) {
-            m_spill.append(begin, end);
-            spilled = true;
-            m_pos = m_end;
-            continue;
-        }
-        m_skipLineFeed = *p == '\r';
-        m_pos = static_cast<std::size_t>(p - m_buffer.get()) + 1;
-        if (spilled) {
-            m_spill.append(begin, p);
-            line = m_spill;
+    std::size_t position = m_pos;
+    for (; position + 1 < m_end; position += 2) {
+        const unsigned unit = unitAt(position);
+        if (unit == '\r' || unit == '\n')
+            return position;
+    }
+    return m_end;
+}
+
+void LineReader::takePiece(LinePiece& piece, std::size_t end, bool last)
+{
+    piece.first = !m_midLine;
+    piece.last = last;
+    m_midLine = !last;
+    if (m_encoding == Encoding::Bytes) {
+        piece.text = std::string_view(m_buffer.get() + m_pos, end - m_pos);
+        m_pos = end;
+        return;
+    }
+    m_decoded.clear();
+    std::size_t position = m_pos;
+    for (; position + 1 < end; position += 2) {
+        const unsigned unit = unitAt(position);
+        if (isHighSurrogate(unit) && position + 3 < end && isLowSurrogate(unitAt(position + 2))) {
+            appendUtf8(m_decoded, 0x10000 + ((unit - 0xD800) << 10) + (unitAt(position + 2) - 0xDC00));
+            position += 2;
+        } else if (isHighSurrogate(unit) || isLowSurrogate(unit)) {
+            appendUtf8(m_decoded, replacementCharacter);
         } else {
-            line = std::string_view(begin, static_cast<std::size_t>(p - begin));
+            appendUtf8(m_decoded, unit);
         }
+    }
+    if (position < end)
+        appendUtf8(m_decoded, replacementCharacter); // an odd byte at the end of the file
+    m_pos = end;
+    piece.text = m_decoded;
+}
+
+bool LineReader::next(LinePiece& piece)
+{
+    if (!ensureData()) {
+        if (!m_midLine)
+            return false;
+        // A long line that ends exactly where the file ends: its last piece is empty.
+        piece = { {}, false, true };
+        m_midLine = false;
         return true;
     }
+    const std::size_t unit = m_encoding == Encoding::Bytes ? 1 : 2;
+    for (;;) {
+        const std::size_t terminator = findTerminator();
+        if (terminator < m_end) {
+            const bool carriageReturn
+                = m_encoding == Encoding::Bytes ? m_buffer[terminator] == '\r' : unitAt(terminator) == '\r';
+            takePiece(piece, terminator, true);
+            m_pos = terminator + unit;
+            m_skipLineFeed = carriageReturn;
+            return true;
+        }
+        if (m_eof || (m_pos == 0 && m_end == m_capacity)) {
+            std::size_t end = m_end;
+            if (!m_eof && m_encoding != Encoding::Bytes) {
+                // Whole units only, and never half of a surrogate pair: the rest comes with the next piece.
+                end -= (end - m_pos) % 2;
+                if (end - m_pos >= 2 && isHighSurrogate(unitAt(end - 2)))
+                    end -= 2;
+            }
+            takePiece(piece, end, m_eof);
+            return true;
+        }
+        fill();
+    }
+}
+
+void LineReader::skipRestOfLine()
+{
+    LinePiece piece;
+    while (m_midLine && next(piece)) { }
 }
 
 bool LineReader::atEnd()
 {
-    return !ensureData();
+    return !ensureData() && !m_midLine;
+}
+
+std::uint64_t LineReader::linePosition()
+{
+    ensureData();
+    return m_base + m_pos;
+}
+
+void LineReader::seekLine(std::uint64_t position)
+{
+    m_source->seek(position);
+    m_started = true;
+    m_base = position;
+    m_pos = m_end = 0;
+    m_eof = false;
+    m_skipLineFeed = false;
+    m_midLine = false;
+    m_nextCr = m_nextLf = unknown;
+}
+
+bool readWholeLine(LineReader& reader, std::string& storage, std::string_view& line)
+{
+    LinePiece piece;
+    if (!reader.next(piece))
+        return false;
+    if (piece.last) {
+        line = piece.text;
+        return true;
+    }
+    storage.assign(piece.text);
+    while (reader.next(piece)) {
+        storage.append(piece.text);
+        if (piece.last)
+            break;
+    }
+    line = storage;
+    return true;
 }
 
 } // namespace tessely

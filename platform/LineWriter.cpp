@@ -7,8 +7,8 @@ namespace
 constexpr std::size_t bufferLimit = std::size_t { 1 } << 16;
 }
 
-LineWriter::LineWriter(std::unique_ptr<ByteSink> sink)
-    : m_sink(std::move(sink))
+LineWriter::LineWriter(ByteSink& sink)
+    : m_sink(sink)
 {
     m_buffer.reserve(bufferLimit);
 }
@@ -18,7 +18,7 @@ void LineWriter::write(std::string_view text)
     if (m_buffer.size() + text.size() > bufferLimit) {
         flush();
         if (text.size() >= bufferLimit) {
-            m_sink->write(text.data(), text.size());
+            m_sink.write(text.data(), text.size());
             return;
         }
     }
@@ -34,7 +34,7 @@ void LineWriter::writeLine(std::string_view text)
 void LineWriter::flush()
 {
     if (!m_buffer.empty()) {
-        m_sink->write(m_buffer.data(), m_buffer.size());
+        m_sink.write(m_buffer.data(), m_buffer.size());
         m_buffer.clear();
     }
 }
@@ -42,7 +42,7 @@ void LineWriter::flush()
 void LineWriter::close()
 {
     flush();
-    m_sink->close();
+    m_sink.close();
 }
 
 } // namespace tessely

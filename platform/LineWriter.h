@@ -3,19 +3,19 @@
 
 #include "FileSystem.h"
 
-#include <memory>
 #include <string>
 #include <string_view>
 
 namespace tessely
 {
 
-/// Writes text to a file through a buffer; every line written with `writeLine` ends with CR LF.
+/// Writes text to a file through a buffer; every line written with `writeLine` ends with CR LF. The file
+/// belongs to whoever made it and must outlive the writer.
 class LineWriter
 {
 public:
-    explicit LineWriter(std::unique_ptr<ByteSink> sink);
-    /// Releases the file without flushing or throwing; call `close()` to keep what was written.
+    explicit LineWriter(ByteSink& sink);
+    /// Drops what is still buffered, without throwing; call `close()` to keep what was written.
     ~LineWriter() = default;
     LineWriter(const LineWriter&) = delete;
     LineWriter& operator=(const LineWriter&) = delete;
@@ -30,7 +30,7 @@ public:
 private:
     void flush();
 
-    std::unique_ptr<ByteSink> m_sink;
+    ByteSink& m_sink;
     std::string m_buffer;
 };
 

@@ -19,6 +19,11 @@ std::string GetParentFolderName(std::string_view path)
     return slash == std::string_view::npos ? std::string() : std::string(path.substr(0, slash));
 }
 
+std::string GetFileName(std::string_view path)
+{
+    return std::string(fileNameOf(path));
+}
+
 std::string GetBaseName(std::string_view path)
 {
     const std::string_view name = fileNameOf(path);
@@ -31,6 +36,11 @@ std::string GetExtensionName(std::string_view path)
     const std::string_view name = fileNameOf(path);
     const auto dot = name.rfind('.');
     return dot == std::string_view::npos ? std::string() : std::string(name.substr(dot + 1));
+}
+
+std::string openableFolder(std::string_view folder)
+{
+    return folder.empty() ? std::string(1, pathSeparator) : std::string(folder);
 }
 
 std::string joinPath(std::string_view folder, std::string_view name)

@@ -137,10 +137,92 @@ std::string_view trimSpaces(std::string_view text)
     return text.substr(first, last - first + 1);
 }
 
+std::string_view withoutByteOrderMark(std::string_view line)
+{
+    return line.substr(0, byteOrderMark.size()) == byteOrderMark ? line.substr(byteOrderMark.size()) : line;
+}
+
+bool isClosingLine(std::string_view line)
+{
+    constexpr std::string_view closing = "END:VCARD";
+    return line == closing
+        || (line.size() == closing.size() + byteOrderMark.size() && withoutByteOrderMark(line) == closing);
+}
+
+bool isBlankLine(std::string_view line)
+{
+    return withoutByteOrderMark(line).find_first_not_of(' ') == std::string_view::npos;
+}
+
+void LongLineTest::reset()
+{
+    m_phase = Phase::Leading;
+    m_core.clear();
+}
+
+void LongLineTest::feed(std::string_view piece, bool first)
+{
+    if (first) {
+        reset();
+        piece = withoutByteOrderMark(piece);
+    }
+    // Non-ASCII letters such as the dotless i upper-case to ASCII; four bytes a letter is the longest text
+    // that could still read "BEGIN:VCARD".
+    constexpr std::size_t longestCore = 4 * 11;
+    while (!piece.empty() && m_phase != Phase::Other) {
+        switch (m_phase) {
+        case Phase::Leading:
+        case Phase::Trailing: {
+            const auto text = piece.find_first_not_of(' ');
+            if (text == std::string_view::npos)
+                return;
+            m_phase = m_phase == Phase::Leading ? Phase::Core : Phase::Other;
+            piece.remove_prefix(text);
+            break;
+        }
+        case Phase::Core: {
+            const auto space = piece.find(' ');
+            const std::string_view core = piece.substr(0, space);
+            if (m_core.size() + core.size() > longestCore) {
+                m_phase = Phase::Other;
+                return;
+            }
+            m_core.append(core);
+            if (space == std::string_view::npos)
+                return;
+            m_phase = Phase::Trailing;
+            piece.remove_prefix(space);
+            break;
+        }
+        case Phase::Other:
+            return;
+        }
+    }
+}
+
+bool LongLineTest::opening() const
+{
+    return (m_phase == Phase::Core || m_phase == Phase::Trailing) && isOpeningLine(m_core);
+}
+
+bool LongLineTest::closing() const
+{
+    return (m_phase == Phase::Core || m_phase == Phase::Trailing) && readsAsClosingLine(m_core);
+}
+
 bool isOpeningLine(std::string_view line)
 {
-    constexpr std::string_view opening = "BEGIN:VCARD";
-    const std::string_view trimmed = trimSpaces(line);
+    return readsAs(line, "BEGIN:VCARD");
+}
+
+bool readsAsClosingLine(std::string_view line)
+{
+    return readsAs(line, "END:VCARD");
+}
+
+bool readsAs(std::string_view line, std::string_view opening)
+{
+    const std::string_view trimmed = trimSpaces(withoutByteOrderMark(line));
     if (trimmed.size() == opening.size()) {
         bool ascii = true;
         bool equal = true;
@@ -152,7 +234,7 @@ bool isOpeningLine(std::string_view line)
             return equal;
     }
     // Non-ASCII letters such as the dotless i upper-case to ASCII; a 4-byte-per-letter line is the longest
-    // that could still read "BEGIN:VCARD".
+    // that could still read as the word.
     if (trimmed.size() < opening.size() || trimmed.size() > 4 * opening.size())
         return false;
     thread_local std::string upper;
@@ -199,6 +281,83 @@ std::size_t characterCount(std::string_view text)
         i += length == 0 ? 1 : length;
     }
     return count;
+}
+
+std::size_t utf8PrefixBytes(std::string_view text, std::size_t bytes)
+{
+    std::size_t i = 0;
+    while (i < text.size()) {
+        std::uint32_t codePoint = 0;
+        const std::size_t length = sequenceLength(text.substr(i), codePoint);
+        const std::size_t next = i + (length == 0 ? 1 : length);
+        if (next > bytes)
+            break;
+        i = next;
+    }
+    return i;
+}
+
+bool isValidUtf8(std::string_view text)
+{
+    for (std::size_t i = 0; i < text.size();) {
+        if (static_cast<unsigned char>(text[i]) < 0x80) {
+            ++i;
+            continue;
+        }
+        std::uint32_t codePoint = 0;
+        const std::size_t length = sequenceLength(text.substr(i), codePoint);
+        if (length == 0)
+            return false;
+        i += length;
+    }
+    return true;
+}
+
+std::string windows1252ToUtf8(std::string_view text)
+{
+    // 0x80 to 0x9F; the rest of the upper half is Latin-1, the same code points as the bytes.
+    static constexpr std::uint16_t high[32] = { 0x20AC,
+        0x0081,
+        0x201A,
+        0x0192,
+        0x201E,
+        0x2026,
+        0x2020,
+        0x2021,
+        0x02C6,
+        0x2030,
+        0x0160,
+        0x2039,
+        0x0152,
+        0x008D,
+        0x017D,
+        0x008F,
+        0x0090,
+        0x2018,
+        0x2019,
+        0x201C,
+        0x201D,
+        0x2022,
+        0x2013,
+        0x2014,
+        0x02DC,
+        0x2122,
+        0x0161,
+        0x203A,
+        0x0153,
+        0x009D,
+        0x017E,
+        0x0178 };
+    std::string out;
+    out.reserve(text.size() * 2);
+    for (const char c : text) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b < 0x80)
+            out.push_back(c);
+        else
+            appendUtf8(out, b < 0xA0 ? high[b - 0x80] : b);
+    }
+    return out;
 }
 
 } // namespace tessely

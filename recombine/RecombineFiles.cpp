@@ -1,16 +1,50 @@
 #include "RecombineFiles.h"
 
-#include "ParseMultiSelection.h"
 #include "platform/LineReader.h"
 #include "platform/LineWriter.h"
 #include "platform/Paths.h"
 #include "platform/TemporaryFile.h"
+#include "platform/Text.h"
 
 #include <cstdio>
-#include <vector>
 
 namespace tessely
 {
+namespace
+{
+
+/// Copies every line of `input` to `output`, each ended by CR LF. Gives false when the user asked to stop.
+/// Follows the contacts as vCard readers do (an opening or closing line in any letter case, with spaces
+/// around it) and closes a contact that the file leaves open.
+bool copyLines(LineReader& input, LineWriter& output, JobHost& host)
+{
+    bool inside = false;
+    LinePiece piece;
+    LongLineTest longLine;
+    while (input.next(piece)) {
+        if (host.stopRequested())
+            return false;
+        if (piece.last)
+            output.writeLine(piece.text);
+        else
+            output.write(piece.text);
+        if (piece.first && piece.last) {
+            inside = inside ? !readsAsClosingLine(piece.text) : isOpeningLine(piece.text);
+        } else if (!inside) {
+            longLine.feed(piece.text, piece.first);
+            inside = piece.last && longLine.opening();
+        } else {
+            longLine.feed(piece.text, piece.first);
+            inside = !(piece.last && longLine.closing());
+        }
+    }
+    if (inside)
+        output.writeLine("END:VCARD");
+    return true;
+}
+
+} // namespace
+
 std::string recombinedFileName(const Date& date)
 {
     char text[64];
@@ -18,25 +52,23 @@ std::string recombinedFileName(const Date& date)
     return text;
 }
 
-JobResult RecombineFiles(FileSystem& fs, JobHost& host, const std::string& selection)
+JobResult RecombineFiles(FileSystem& fs, JobHost& host, const Selection& selection)
 {
     JobResult result;
-    std::vector<std::string> names;
-    const std::string folder = ParseMultiSelection(selection, names);
-    if (names.empty())
+    if (selection.names.size() < 2)
         return result;
 
-    const std::string target = joinPath(folder, recombinedFileName(host.today()));
+    const std::string target = joinPath(selection.folder, recombinedFileName(host.today()));
+    const auto lock = fs.lockFolder(openableFolder(selection.folder));
     // The lines go to a temporary file beside the target, moved into place only when every input has been
     // copied: an earlier output of the same day that is among the inputs is then read intact, and a job
     // that fails or is stopped midway leaves that earlier output as it was.
     TemporaryFile temporary(fs, target);
-    LineWriter output(temporary.takeSink());
-
+    LineWriter output(temporary.sink());
+    Permissions permissions = openPermissions;
     {
         StatusGuard status(host);
-        std::string_view line;
-        for (std::size_t i = 0; i < names.size(); ++i) {
+        for (std::size_t i = 0; i < selection.names.size(); ++i) {
             host.setStatus(i + 1);
             if (!host.yield()) {
                 result.stopped = true;
@@ -44,14 +76,20 @@ JobResult RecombineFiles(FileSystem& fs, JobHost& host, const std::string& selec
             }
             if (i > 0)
                 output.writeLine({});
-            LineReader input(fs.openRead(joinPath(folder, names[i])));
-            while (input.next(line))
-                output.writeLine(line);
+            auto source = fs.openRead(selection.path(i));
+            // The combined file is readable by no one who could not read every one of its inputs.
+            permissions &= source->permissions();
+            LineReader input(std::move(source));
+            if (!copyLines(input, output, host)) {
+                result.stopped = true;
+                return result;
+            }
         }
     }
+    temporary.setPermissions(filePermissionsFor(permissions));
     output.close();
     temporary.moveIntoPlace();
-    result.count = names.size();
+    result.count = selection.names.size();
     result.location = target;
     return result;
 }

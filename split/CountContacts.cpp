@@ -12,9 +12,15 @@ std::uint64_t CountContacts(FileSystem& fs, const std::string& source)
         return 0;
     LineReader reader(fs.openRead(source));
     std::uint64_t count = 0;
-    std::string_view line;
-    while (reader.next(line)) {
-        if (isOpeningLine(line))
+    LinePiece piece;
+    LongLineTest longLine;
+    while (reader.next(piece)) {
+        if (piece.first && piece.last) {
+            count += isOpeningLine(piece.text) ? 1 : 0;
+            continue;
+        }
+        longLine.feed(piece.text, piece.first);
+        if (piece.last && longLine.opening())
             ++count;
     }
     return count;

@@ -10,7 +10,7 @@ namespace tessely
 {
 
 /// The file-name stem for a contact, from its first usable "FN:", "N:", "TITLE:" or "EMAIL" line, in that
-/// order of precedence; empty when the contact yields no name.
+/// order of precedence; empty when the contact yields no name. See ContactNamer for the rules.
 std::string NameFromContact(const ContactLines& contact);
 /// A field value made safe as a file-name stem: path and wildcard characters removed, separators and
 /// control characters turned into spaces, runs of spaces shortened, spaces trimmed. May be empty.

@@ -3,6 +3,7 @@
 #include "platform/Paths.h"
 #include "platform/Text.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <limits>
@@ -28,37 +29,73 @@ bool parseSuffixNumber(std::string_view text, std::int64_t& number)
     return error == std::errc() && stop == end;
 }
 
-} // namespace
-
-std::string NextFreeFileName(std::string_view path)
+/// Where the "-#N" suffix of a base name starts and its number; 0 when it has none that counts.
+std::int64_t suffixOf(const std::string& base, std::size_t& mark)
 {
-    if (path.empty())
-        return {};
-    const std::string base = GetBaseName(path);
-    const std::string extension = GetExtensionName(path);
-
     std::int64_t number = 0;
-    const auto mark = base.rfind(suffixMark);
+    mark = base.rfind(suffixMark);
     if (mark != std::string::npos) {
         const std::string_view suffix = trimSpaces(std::string_view(base).substr(mark + suffixMark.size()));
         if (!parseSuffixNumber(suffix, number))
             number = 0;
     }
+    return number;
+}
 
-    // A suffix at the top of the number range has no successor; such a name starts a suffix of its own.
-    std::string name;
-    if (number != 0 && number != std::numeric_limits<std::int64_t>::max()) {
-        name.assign(base, 0, mark);
-        name.append(suffixMark);
-        name.append(std::to_string(number + 1));
-    } else {
-        name = base;
-        name.append(suffixMark);
-        name.push_back('1');
-    }
+std::string withSuffix(const std::string& base, std::size_t mark, std::int64_t number, const std::string& extension)
+{
+    std::string name(base, 0, mark);
+    name.append(suffixMark);
+    name.append(std::to_string(number));
     name.push_back('.');
     name.append(extension);
-    return joinPath(GetParentFolderName(path), name);
+    return name;
+}
+
+} // namespace
+
+std::string nextFreeName(std::string_view fileName)
+{
+    const std::string base = GetBaseName(fileName);
+    const std::string extension = GetExtensionName(fileName);
+    std::size_t mark = 0;
+    const std::int64_t number = suffixOf(base, mark);
+    // A suffix at the top of the number range has no successor; such a name starts a suffix of its own.
+    if (number != 0 && number != std::numeric_limits<std::int64_t>::max())
+        return withSuffix(base, mark, number + 1, extension);
+    std::string name = base;
+    name.append(suffixMark);
+    name.append("1.");
+    name.append(extension);
+    return name;
+}
+
+std::string advanceName(std::string_view fileName, std::uint64_t steps)
+{
+    std::string name(fileName);
+    while (steps > 0) {
+        const std::string base = GetBaseName(name);
+        std::size_t mark = 0;
+        const std::int64_t number = suffixOf(base, mark);
+        // A positive suffix counts up by one a step: many steps at once, short of the top of the range.
+        const auto room = static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max() - 1 - number);
+        if (number > 0 && room > 0) {
+            const std::uint64_t jump = std::min(steps, room);
+            name = withSuffix(base, mark, number + static_cast<std::int64_t>(jump), GetExtensionName(name));
+            steps -= jump;
+        } else {
+            name = nextFreeName(name);
+            --steps;
+        }
+    }
+    return name;
+}
+
+std::string NextFreeFileName(std::string_view path)
+{
+    if (path.empty())
+        return {};
+    return joinPath(GetParentFolderName(path), nextFreeName(GetFileName(path)));
 }
 
 } // namespace tessely

@@ -1,17 +1,34 @@
 #include "PrepareOutputFolder.h"
 
+#include "platform/FileError.h"
 #include "platform/Paths.h"
 
 namespace tessely
 {
 
-std::string PrepareOutputFolder(FileSystem& fs, const std::string& source)
+std::string PrepareOutputFolder(FileSystem& fs, const std::string& source, Permissions permissions)
 {
     if (!fs.fileExists(source))
         return {};
     std::string folder = joinPath(GetParentFolderName(source), outputFolderName);
-    if (!fs.folderExists(folder))
-        fs.createFolder(folder);
+    switch (fs.kindOf(folder)) {
+    case PathKind::Folder:
+        break;
+    case PathKind::None:
+        try {
+            fs.createFolder(folder, folderPermissionsFor(permissions));
+        } catch (const FileError&) {
+            // Another job may have made it in the meantime.
+            if (!fs.folderExists(folder))
+                throw;
+        }
+        break;
+    case PathKind::BrokenLink:
+        throw FileError("cannot create folder", folder, FileErrc::BrokenLink);
+    case PathKind::File:
+    case PathKind::Other:
+        throw FileError("cannot create folder", folder, std::make_error_code(std::errc::file_exists));
+    }
     return folder;
 }
 

@@ -1,16 +1,17 @@
 #include "SplitContacts.h"
 
-#include "ContactLines.h"
-#include "NameFromContact.h"
-#include "NextFreeFileName.h"
+#include "ContactNamer.h"
 #include "PrepareOutputFolder.h"
+#include "TakenNames.h"
+#include "platform/FileError.h"
 #include "platform/LineReader.h"
+#include "platform/OutputFile.h"
 #include "platform/Paths.h"
+#include "platform/TemporaryFile.h"
 #include "platform/Text.h"
 
 #include <charconv>
-#include <unordered_map>
-#include <vector>
+#include <memory>
 
 namespace tessely
 {
@@ -21,93 +22,144 @@ namespace
 // digits leave 239 bytes for the contact's name.
 constexpr std::size_t longestNameBytes = 255 - 4 - 12;
 
-/// Finds the free contact-based names of one job. It gives the same names as following the chain of
-/// `NextFreeFileName` variants from the start one by one, but remembers how far each chain is known to be
-/// taken, so the thousandth contact of one name does not test the 999 variants before it again.
-///
-/// Remembering is safe because a variant (a name that `NextFreeFileName` gave, always with "-#" in its base
-/// name) is never a numbered name, and the job only ever frees numbered names: it moves the current
-/// contact's numbered file away. A variant found taken therefore stays taken until the job ends. The
-/// first name of a chain, which may be a numbered name, is tested afresh every time.
-class FreeNameFinder
+/// A contact larger than this is written to a temporary file as it is read instead of being held.
+constexpr std::size_t contactHeldBytes = std::size_t { 4 } << 20;
+
+/// One job's writing of contacts into the output folder.
+class ContactWriter
 {
 public:
-    FreeNameFinder(FileSystem& fs, const std::string& location)
+    ContactWriter(FileSystem& fs, std::string location, Permissions permissions)
         : m_fs(fs)
-        , m_location(location)
+        , m_location(std::move(location))
+        , m_permissions(permissions)
     {
     }
 
-    /// The first name of the chain that starts at `start` and is free for contact `number`.
-    std::string find(const std::string& start, std::uint64_t number)
+    /// Starts contact `number`.
+    void start(std::uint64_t number)
     {
-        m_visited.clear();
-        m_variant = false;
-        if (!isTaken(start, number))
-            return start;
-        m_variant = true;
-        std::string candidate = NextFreeFileName(start);
-        for (;;) {
-            const auto known = m_takenUpTo.find(candidate);
-            if (known != m_takenUpTo.end()) {
-                m_visited.push_back(std::move(candidate));
-                candidate = NextFreeFileName(known->second);
-            } else if (m_fs.pathExists(candidate)) {
-                m_visited.push_back(candidate);
-                candidate = NextFreeFileName(candidate);
-            } else {
-                break;
-            }
+        m_number = number;
+        m_numbered = numberedFileName(m_location, number);
+        m_image.assign("BEGIN:VCARD\r\n");
+        m_spill.reset();
+    }
+
+    /// Adds bytes of the contact's file.
+    void add(std::string_view bytes)
+    {
+        m_image.append(bytes);
+        if (m_image.size() >= contactHeldBytes)
+            spill();
+    }
+
+    /// Writes the contact under its final name: `name` when it gives a file name that is free, its numbered
+    /// name otherwise. Gives true when it took the contact's name.
+    bool finish(const std::string& name)
+    {
+        if (m_spill) {
+            spill();
+            m_spill->setPermissions(m_permissions);
+            m_spill->sink().close();
         }
-        return candidate;
-    }
-
-    /// Records that `target`, found by `find`, now holds a contact; every variant passed on the way to it
-    /// leads straight to it from now on.
-    void taken(const std::string& target)
-    {
-        // Only variants are remembered: a contact that got its own name costs no memory.
-        if (!m_variant)
-            return;
-        for (std::string& passed : m_visited)
-            m_takenUpTo.insert_or_assign(std::move(passed), target);
-        m_visited.clear();
-        m_takenUpTo.insert_or_assign(target, target);
+        const bool named = !name.empty() && writeNamed(name);
+        if (!named)
+            writeNumbered();
+        return named;
     }
 
 private:
-    /// Anything at the path (a folder too, so a contact never replaces one) makes a name taken, and so does
-    /// the numbered name of a later contact: that contact's numbered file would overwrite it.
-    bool isTaken(const std::string& path, std::uint64_t number)
+    /// Moves what is held to the temporary file, which it makes first.
+    void spill()
     {
-        return m_fs.pathExists(path) || isLaterNumberedFile(m_location, path, number);
+        if (!m_spill)
+            m_spill = std::make_unique<TemporaryFile>(m_fs, m_numbered);
+        m_spill->sink().write(m_image.data(), m_image.size());
+        m_image.clear();
+    }
+
+    TakenNames& taken()
+    {
+        if (!m_taken)
+            m_taken = std::make_unique<TakenNames>(m_fs, m_location);
+        return *m_taken;
+    }
+
+    bool writeNamed(const std::string& name)
+    {
+        const std::string start = contactFileName(m_location, name);
+        if (start.empty())
+            return false;
+        for (;;) {
+            const std::string free = taken().findFree(GetFileName(start), m_number);
+            const std::string path = joinPath(m_location, free);
+            NewName answer;
+            if (m_spill) {
+                answer = m_spill->moveToNewName(path);
+            } else {
+                std::unique_ptr<ByteSink> sink;
+                answer = m_fs.createNewFile(path, m_permissions, sink);
+                if (answer == NewName::Done) {
+                    OutputFile file(m_fs, path, std::move(sink));
+                    file.write(m_image);
+                    file.complete();
+                }
+            }
+            // A name the file system will not store keeps the contact under its number.
+            if (answer == NewName::Refused)
+                return false;
+            // A name taken since the folder was read counts as taken from now on, like the one written.
+            taken().add(free);
+            if (answer == NewName::Done)
+                return true;
+        }
+    }
+
+    void writeNumbered()
+    {
+        if (m_spill) {
+            m_spill->moveIntoPlace();
+        } else {
+            OutputFile file(m_fs, m_numbered, m_fs.createFile(m_numbered, m_permissions));
+            file.write(m_image);
+            file.complete();
+        }
+        if (m_taken)
+            m_taken->add(GetFileName(m_numbered));
     }
 
     FileSystem& m_fs;
     const std::string m_location;
-    /// Variant -> a variant further along its chain; every variant from the key up to the value is taken.
-    std::unordered_map<std::string, std::string> m_takenUpTo;
-    /// The variants that the last `find` passed, and whether it gave a variant.
-    std::vector<std::string> m_visited;
-    bool m_variant = false;
+    const Permissions m_permissions;
+    std::uint64_t m_number = 0;
+    std::string m_numbered;
+    std::string m_image;
+    std::unique_ptr<TemporaryFile> m_spill;
+    /// Read from the folder when the first contact is to be named from its fields.
+    std::unique_ptr<TakenNames> m_taken;
 };
 
-/// Moves a contact's numbered file to a name taken from the contact. False when the contact gives no name
-/// (or the folder leaves no room for one) and keeps its numbered file.
-bool renameToContactName(FileSystem& fs,
-    FreeNameFinder& names,
-    const std::string& location,
-    const ContactLines& contact,
-    const std::string& numbered,
-    std::uint64_t number)
+/// Reads one line outside any contact. Gives true for an opening line; counts a line that is not blank.
+bool readOutsideLine(LineReader& reader, std::uint64_t& skipped)
 {
-    const std::string start = contactFileName(location, NameFromContact(contact));
-    if (start.empty())
-        return false;
-    const std::string target = names.find(start, number);
-    fs.moveFile(numbered, target);
-    names.taken(target);
-    return true;
+    LinePiece piece;
+    reader.next(piece);
+    bool opening = false;
+    bool blank = false;
+    if (piece.last) {
+        opening = isOpeningLine(piece.text);
+        blank = !opening && isBlankLine(piece.text);
+    } else {
+        LongLineTest line;
+        line.feed(piece.text, true);
+        while (!piece.last && reader.next(piece))
+            line.feed(piece.text, false);
+        opening = line.opening();
+        blank = line.blank();
+    }
+    if (!opening && !blank)
+        ++skipped;
+    return opening;
 }
 
 } // namespace
@@ -120,30 +172,13 @@ std::string numberedFileName(const std::string& folder, std::uint64_t number)
     std::string path;
     path.reserve(folder.size() + 20 + length);
     path.append(folder);
-    path.append("/contact");
+    path.push_back(pathSeparator);
+    path.append("contact");
     if (length < 4)
         path.append(4 - length, '0');
     path.append(digits, length);
     path.append(".vcf");
     return path;
-}
-
-bool isLaterNumberedFile(const std::string& location, std::string_view path, std::uint64_t number)
-{
-    constexpr std::string_view stem = "/contact";
-    constexpr std::string_view extension = ".vcf";
-    if (path.size() < location.size() + stem.size() + extension.size() || path.substr(0, location.size()) != location)
-        return false;
-    std::string_view name = path.substr(location.size());
-    if (name.substr(0, stem.size()) != stem || name.substr(name.size() - extension.size()) != extension)
-        return false;
-    const std::string_view digits = name.substr(stem.size(), name.size() - stem.size() - extension.size());
-    // The numbered format: at least four digits, and no leading zero beyond those four.
-    if (digits.size() < 4 || (digits.size() > 4 && digits.front() == '0'))
-        return false;
-    std::uint64_t later = 0;
-    const auto [stop, error] = std::from_chars(digits.data(), digits.data() + digits.size(), later);
-    return error == std::errc() && stop == digits.data() + digits.size() && later > number;
 }
 
 std::string contactFileName(const std::string& location, const std::string& name)
@@ -177,48 +212,54 @@ std::string contactFileName(const std::string& location, const std::string& name
 JobResult SplitContacts(FileSystem& fs, JobHost& host, const std::string& source)
 {
     JobResult result;
-    result.location = PrepareOutputFolder(fs, source);
-    LineReader reader(fs.openRead(source));
+    auto input = fs.openRead(source);
+    const Permissions inputPermissions = input->permissions();
+    result.location = PrepareOutputFolder(fs, source, inputPermissions);
+    const auto lock = fs.lockFolder(result.location);
+    LineReader reader(std::move(input));
     StatusGuard status(host);
-    ContactLines contact;
-    FreeNameFinder names(fs, result.location);
+    ContactWriter writer(fs, result.location, filePermissionsFor(inputPermissions));
+    ContactNamer namer;
     std::uint64_t number = 1;
-    std::string_view line;
+    LinePiece piece;
     while (!reader.atEnd()) {
         host.setStatus(number);
         if (!host.yield()) {
             result.stopped = true;
             break;
         }
-        reader.next(line);
-        if (!isOpeningLine(line))
+        if (!readOutsideLine(reader, result.skippedLines))
             continue;
 
         // The contact runs to the first line that is exactly "END:VCARD"; a source that ends before one
         // still gives the contact, closed as if that line had been there.
-        contact.clear();
+        writer.start(number);
+        namer.start();
         bool closed = false;
-        while (!closed && reader.next(line)) {
-            contact.append(line);
-            closed = line == "END:VCARD";
+        while (!closed && reader.next(piece)) {
+            closed = piece.first && piece.last && isClosingLine(piece.text);
+            const std::string_view text = closed ? std::string_view("END:VCARD") : piece.text;
+            namer.feed(text, piece.first, piece.last);
+            writer.add(text);
+            if (piece.last)
+                writer.add("\r\n");
+            else if (host.stopRequested())
+                break;
+        }
+        if (host.stopRequested()) {
+            result.stopped = true;
+            break;
         }
         if (!closed)
-            contact.append("END:VCARD");
+            writer.add("END:VCARD\r\n");
 
-        const std::string numbered = numberedFileName(result.location, number);
-        const auto image = contact.fileImage();
-        auto sink = fs.openWrite(numbered);
-        sink->write(image.data(), image.size());
-        sink->close();
-
-        if (host.nameFromContact() && renameToContactName(fs, names, result.location, contact, numbered, number)) {
-            if (!host.yield()) {
-                result.stopped = true;
-                ++number;
-                break;
-            }
-        }
+        // The naming choice is read once per contact, when the contact is complete.
+        const bool named = writer.finish(host.nameFromContact() ? namer.name() : std::string());
         ++number;
+        if (named && !host.yield()) {
+            result.stopped = true;
+            break;
+        }
     }
     result.count = number - 1;
     return result;

@@ -39,33 +39,32 @@ TEST(Twips, ConvertToPixelsAtTheScreensDensity)
 TEST(SourceDialog, FilterTakesQtsForm)
 {
     const struct {
-        std::string pipes;
+        std::vector<FileFilter> filters;
         const char* qt;
     } cases[] = {
-        { "vCard File (*.vcf)|*.vcf|All Files (*.*)|*.*", "vCard File (*.vcf);;All Files (*.*)" },
-        { "vCard|*.vcf;*.vcard", "vCard (*.vcf *.vcard)" },
-        { "Text (*.txt)|*.txt", "Text (*.txt)" },
-        { "", "" },
+        { sourceFilters(), "vCard File (*.vcf);;All Files (*.*)" },
+        { { { "vCard", { "*.vcf", "*.vcard" } } }, "vCard (*.vcf *.vcard)" },
+        { { { "Text (*.txt)", { "*.txt" } } }, "Text (*.txt)" },
+        { {}, "" },
     };
     for (const auto& c : cases)
-        EXPECT_EQ(qtFilterFrom(c.pipes).toStdString(), c.qt) << c.pipes;
+        EXPECT_EQ(qtFilterFrom(c.filters).toStdString(), c.qt);
 }
 
-TEST(SourceDialog, SelectionTextIsAPathOrFolderAndNames)
+TEST(SourceDialog, SelectionIsAFolderAndNames)
 {
-    using namespace std::string_literals;
     const struct {
         QStringList files;
-        std::string text;
+        Selection selection;
     } cases[] = {
-        { {}, "" },
-        { { "/home/ann/phone.vcf" }, "/home/ann/phone.vcf" },
-        { { "/home/ann/a.vcf", "/home/ann/b c.vcf" }, "/home/ann\0a.vcf\0b c.vcf"s },
-        { { "/x.vcf", "/y.vcf", "/z.vcf" }, "/\0x.vcf\0y.vcf\0z.vcf"s },
-        { { QString::fromUtf8("/d/J\xc3\xa9r\xc3\xb4me.vcf") }, "/d/J\xc3\xa9r\xc3\xb4me.vcf" },
+        { {}, {} },
+        { { "/home/ann/phone.vcf" }, { "/home/ann", { "phone.vcf" } } },
+        { { "/home/ann/a.vcf", "/home/ann/b c.vcf" }, { "/home/ann", { "a.vcf", "b c.vcf" } } },
+        { { "/home/ann/ a.vcf" }, { "/home/ann", { " a.vcf" } } },
+        { { QString::fromUtf8("/d/J\xc3\xa9r\xc3\xb4me.vcf") }, { "/d", { "J\xc3\xa9r\xc3\xb4me.vcf" } } },
     };
     for (const auto& c : cases)
-        EXPECT_EQ(selectionText(c.files), c.text) << c.files.join(QLatin1Char(',')).toStdString();
+        EXPECT_EQ(selectionOf(c.files), c.selection) << c.files.join(QLatin1Char(',')).toStdString();
 }
 
 TEST(SourceDialog, ModeFollowsTheFlagsAndNeverDemandsASingleFileExists)
@@ -121,16 +120,18 @@ TEST(SourceDialog, QtDialogGivesTheSelectionText)
     QtSourceDialog cdcSource;
 
     answerFileDialog(folder, QStringLiteral("a.vcf"));
-    EXPECT_EQ(cdcSource.showOpen(nullptr, dialogSetupFor(OperationKind::Split)), temp.file("a.vcf"));
+    EXPECT_EQ(cdcSource.showOpen(nullptr, dialogSetupFor(OperationKind::Split)), Selection::ofPath(temp.file("a.vcf")));
 
     answerFileDialog(folder, QStringLiteral("typed-but-missing.vcf"));
-    EXPECT_EQ(cdcSource.showOpen(nullptr, dialogSetupFor(OperationKind::Export)), temp.file("typed-but-missing.vcf"));
+    EXPECT_EQ(cdcSource.showOpen(nullptr, dialogSetupFor(OperationKind::Export)),
+        Selection::ofPath(temp.file("typed-but-missing.vcf")));
 
     answerFileDialog(folder, QStringLiteral("\"a.vcf\" \"b.vcf\""));
-    EXPECT_EQ(cdcSource.showOpen(nullptr, dialogSetupFor(OperationKind::Recombine)), temp.path() + "\0a.vcf\0b.vcf"s);
+    EXPECT_EQ(cdcSource.showOpen(nullptr, dialogSetupFor(OperationKind::Recombine)),
+        (Selection { temp.path(), { "a.vcf", "b.vcf" } }));
 
     answerFileDialog(folder, QString());
-    EXPECT_EQ(cdcSource.showOpen(nullptr, dialogSetupFor(OperationKind::Recombine)), "");
+    EXPECT_TRUE(cdcSource.showOpen(nullptr, dialogSetupFor(OperationKind::Recombine)).empty());
 }
 
 TEST(MessageBoxLayer, ShowsTitleLinesIconAndOneOkButton)
@@ -141,11 +142,11 @@ TEST(MessageBoxLayer, ShowsTitleLinesIconAndOneOkButton)
         QMessageBox::Icon icon;
     } cases[] = {
         { { "vCard Split Successfull",
-              "vCard has been split successfully.\r\n2 files\r\n\r\n/d",
-              MessageStyle::Information },
+              { "vCard has been split successfully.", "2 files", "", "/d" },
+              MessageIcon::Information },
             "vCard has been split successfully.\n2 files\n\n/d",
             QMessageBox::Information },
-        { { "Nothing to Process", "<b>not markup</b>", MessageStyle::Error },
+        { { "Nothing to Process", { "<b>not markup</b>" }, MessageIcon::Error },
             "<b>not markup</b>",
             QMessageBox::Critical },
     };
@@ -170,7 +171,7 @@ TEST(MessageBoxLayer, QtBoxReturnsWhenOkIsPressed)
         box->button(QMessageBox::Ok)->click();
     });
     QtMessageBoxLayer().show(
-        nullptr, { "vCard Split Failed", "vCard has not been successfully split.", MessageStyle::Error });
+        nullptr, { "vCard Split Failed", { "vCard has not been successfully split." }, MessageIcon::Error });
     EXPECT_EQ(title, QStringLiteral("vCard Split Failed"));
 }
 

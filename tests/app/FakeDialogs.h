@@ -16,17 +16,17 @@ namespace tessely::test
 class FakeSourceDialog : public SourceDialog
 {
 public:
-    std::string showOpen(QWidget*, const DialogSetup& setup) override
+    Selection showOpen(QWidget*, const DialogSetup& setup) override
     {
         setups.push_back(setup);
         if (selections.empty())
             return {};
-        std::string selection = selections.front();
+        Selection selection = selections.front();
         selections.pop_front();
         return selection;
     }
 
-    std::deque<std::string> selections;
+    std::deque<Selection> selections;
     std::vector<DialogSetup> setups;
 };
 

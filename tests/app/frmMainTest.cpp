@@ -305,12 +305,12 @@ TEST_F(frmMainTest, EachCommandSetsUpItsDialogAndCancelShowsNothing)
     const struct {
         std::function<void()> command;
         const char* title;
-        unsigned flags;
+        SelectionMode mode;
     } cases[] = {
-        { [&] { window.cmdRun->click(); }, splitTitle, 1024 },
-        { [&] { window.mnuRun->trigger(); }, splitTitle, 1024 },
-        { [&] { window.mnuExport->trigger(); }, exportTitle, 1024 },
-        { [&] { window.mnuReCombine->trigger(); }, recombineTitle, 524800 },
+        { [&] { window.cmdRun->click(); }, splitTitle, SelectionMode::OneFile },
+        { [&] { window.mnuRun->trigger(); }, splitTitle, SelectionMode::OneFile },
+        { [&] { window.mnuExport->trigger(); }, exportTitle, SelectionMode::OneFile },
+        { [&] { window.mnuReCombine->trigger(); }, recombineTitle, SelectionMode::SeveralFiles },
     };
     int labelShown = 0;
     for (const auto& c : cases) {
@@ -320,8 +320,8 @@ TEST_F(frmMainTest, EachCommandSetsUpItsDialogAndCancelShowsNothing)
         watch.stop();
         ASSERT_EQ(dialog.setups.size(), 1u) << c.title;
         EXPECT_EQ(dialog.setups[0].title, c.title);
-        EXPECT_EQ(dialog.setups[0].flags, c.flags);
-        EXPECT_EQ(dialog.setups[0].filter, "vCard File (*.vcf)|*.vcf|All Files (*.*)|*.*");
+        EXPECT_EQ(dialog.setups[0].mode, c.mode);
+        EXPECT_EQ(dialog.setups[0].filters.size(), 2u);
     }
     EXPECT_TRUE(messages.messages.empty());
     EXPECT_EQ(labelShown, 0);
@@ -350,12 +350,12 @@ TEST_F(frmMainTest, SelectionsThatHoldNothingToProcessSayWhy)
     };
     for (const auto& c : cases) {
         messages.messages.clear();
-        dialog.selections = { c.selection };
+        dialog.selections = { Selection::ofPath(c.selection) };
         c.command->trigger();
         ASSERT_EQ(messages.messages.size(), 1u) << c.selection;
         EXPECT_EQ(messages.messages[0].title, "Nothing to Process");
-        EXPECT_EQ(messages.messages[0].text, c.text);
-        EXPECT_EQ(messages.messages[0].style, MessageStyle::Error);
+        EXPECT_EQ(messages.messages[0].text("\r\n"), c.text);
+        EXPECT_EQ(messages.messages[0].icon, MessageIcon::Error);
         EXPECT_EQ(messages.parents.back(), &window);
     }
     EXPECT_FALSE(std::filesystem::exists(temp.file("Split-vCards"))) << "no job was started";
@@ -364,7 +364,7 @@ TEST_F(frmMainTest, SelectionsThatHoldNothingToProcessSayWhy)
 TEST_F(frmMainTest, SplitShowsTheStatusWhileItRunsAndReportsSuccess)
 {
     const std::string source = temp.write("phone.vcf", cards(40));
-    dialog.selections = { source };
+    dialog.selections = { Selection::ofPath(source) };
     std::vector<std::string> captions;
     DuringJob watch(
         [&] {
@@ -385,9 +385,9 @@ TEST_F(frmMainTest, SplitShowsTheStatusWhileItRunsAndReportsSuccess)
     ASSERT_EQ(messages.messages.size(), 1u);
     const std::string folder = temp.file("Split-vCards");
     EXPECT_EQ(messages.messages[0].title, "vCard Split Successfull");
-    EXPECT_EQ(messages.messages[0].text,
+    EXPECT_EQ(messages.messages[0].text("\r\n"),
         "vCard has been split successfully.\r\n40 files have been created in...\r\n\r\n" + folder);
-    EXPECT_EQ(messages.messages[0].style, MessageStyle::Information);
+    EXPECT_EQ(messages.messages[0].icon, MessageIcon::Information);
     EXPECT_EQ(test::listFolder(folder).size(), 40u);
 }
 
@@ -398,14 +398,14 @@ TEST_F(frmMainTest, ToolsCommandsRunTheirJobsEndToEnd)
     const std::string folder = temp.file("Split-vCards");
 
     // Tools > vCard Raw Format to CSV: the table beside the input, and the label never shown.
-    dialog.selections = { many };
+    dialog.selections = { Selection::ofPath(many) };
     int shown = 0;
     DuringJob watchExport([&] { shown += window.lblStatus->isVisible() ? 1 : 0; }, true);
     window.mnuExport->trigger();
     watchExport.stop();
     ASSERT_EQ(messages.messages.size(), 1u);
     EXPECT_EQ(messages.messages[0].title, "vCard Export Successfull");
-    EXPECT_EQ(messages.messages[0].text,
+    EXPECT_EQ(messages.messages[0].text("\r\n"),
         "vCard has been exported successfully.\r\n3 cards have been exported into...\r\n\r\n" + folder);
     EXPECT_EQ(test::readFile(folder + "/Contacts_Export.csv"),
         "VERSION,FN\r\n3.0,PERSON 1\r\n3.0,PERSON 2\r\n3.0,PERSON 3\r\n");
@@ -413,14 +413,14 @@ TEST_F(frmMainTest, ToolsCommandsRunTheirJobsEndToEnd)
 
     // Tools > ReCombine vCards into Single: today's combined file in the selection's folder.
     messages.messages.clear();
-    dialog.selections = { temp.path() + std::string(1, '\0') + "many.vcf" + std::string(1, '\0') + "other.vcf" };
+    dialog.selections = { { temp.path(), { "many.vcf", "other.vcf" } } };
     const std::string before = recombinedFileName(localToday());
     window.mnuReCombine->trigger();
     const std::string after = recombinedFileName(localToday());
     ASSERT_EQ(messages.messages.size(), 1u);
     EXPECT_EQ(messages.messages[0].title, "vCard Recombine Successfull");
     const std::string combined = temp.file(std::filesystem::exists(temp.file(after)) ? after : before);
-    EXPECT_EQ(messages.messages[0].text,
+    EXPECT_EQ(messages.messages[0].text("\r\n"),
         "vCard files have been successfully recombined.\r\n2 total files have been combined into\r\n\"" + combined
             + "\"");
     EXPECT_EQ(test::readFile(combined), cards(3) + "\r\n" + cards(2));
@@ -429,7 +429,7 @@ TEST_F(frmMainTest, ToolsCommandsRunTheirJobsEndToEnd)
     // The split named from the contacts, chosen with the second naming button.
     messages.messages.clear();
     window.optNaming[1]->click();
-    dialog.selections = { many };
+    dialog.selections = { Selection::ofPath(many) };
     window.cmdRun->click();
     ASSERT_EQ(messages.messages.size(), 1u);
     EXPECT_EQ(messages.messages[0].title, "vCard Split Successfull");
@@ -443,18 +443,18 @@ TEST_F(frmMainTest, FileErrorShowsTheJobsFailureAndLeavesTheWindowUsable)
     test::TempFolder blocked;
     const std::string source = blocked.write("phone.vcf", cards(2));
     blocked.write("Split-vCards", "not a folder");
-    dialog.selections = { source };
+    dialog.selections = { Selection::ofPath(source) };
     window.cmdRun->click();
     ASSERT_EQ(messages.messages.size(), 1u);
     const Message& failure = messages.messages[0];
     EXPECT_EQ(failure.title, "vCard Split Failed");
-    EXPECT_EQ(failure.text.rfind("vCard has not been successfully split.\r\n\r\n", 0), 0u) << failure.text;
-    EXPECT_NE(failure.text.find(blocked.file("Split-vCards")), std::string::npos) << failure.text;
-    EXPECT_EQ(failure.style, MessageStyle::Error);
+    EXPECT_EQ(failure.text("\r\n").rfind("vCard has not been successfully split.\r\n\r\n", 0), 0u);
+    EXPECT_NE(failure.text().find(blocked.file("Split-vCards")), std::string::npos) << failure.text();
+    EXPECT_EQ(failure.icon, MessageIcon::Error);
     EXPECT_FALSE(window.lblStatus->isVisible());
     EXPECT_FALSE(window.isBusy());
 
-    dialog.selections = { temp.write("phone.vcf", cards(2)) };
+    dialog.selections = { Selection::ofPath(temp.write("phone.vcf", cards(2))) };
     window.mnuRun->trigger();
     ASSERT_EQ(messages.messages.size(), 2u);
     EXPECT_EQ(messages.messages[1].title, "vCard Split Successfull");
@@ -463,7 +463,7 @@ TEST_F(frmMainTest, FileErrorShowsTheJobsFailureAndLeavesTheWindowUsable)
 TEST_F(frmMainTest, CommandsDuringAJobAreIgnoredWhileTheNamingChoiceStaysLive)
 {
     const std::string source = temp.write("phone.vcf", cards(200));
-    dialog.selections = { source, source, source };
+    dialog.selections = { Selection::ofPath(source), Selection::ofPath(source), Selection::ofPath(source) };
     bool namingDuringJob = false;
     DuringJob during([&] {
         window.cmdRun->click();
@@ -499,7 +499,7 @@ TEST(frmMainEnding, ExitOrCloseBoxDuringASplitEndsItAndKeepsTheFilesWritten)
         frmMain window(dialog, messages, localFileSystem());
         window.show();
         const int total = 5000;
-        dialog.selections = { temp.write("phone.vcf", cards(total)) };
+        dialog.selections = { Selection::ofPath(temp.write("phone.vcf", cards(total))) };
         // End once the split has got past its first contact, so some files are there to keep.
         DuringJob endLater(
             [&] {

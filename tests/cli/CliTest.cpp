@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <sstream>
 
 namespace tessely
@@ -47,6 +48,8 @@ TEST(Cli, UsageErrorsExitTwo)
         { "split", "--bogus", "a.vcf" },
         { "export" },
         { "recombine" },
+        { "split", "" },
+        { "recombine", "a.vcf", "" },
     };
     for (const auto& args : cases) {
         const CliRun r = run(args);
@@ -123,8 +126,11 @@ TEST(Cli, FileErrorsExitThreeNamingThePathAndReason)
     } cases[] = {
         { { "split", dir.file("missing.vcf") },
             "tessely-cli: cannot open file '" + dir.file("missing.vcf") + "': No such file or directory\n" },
-        { { "split", dir.path() }, "tessely-cli: cannot open file '" + dir.path() + "': Is a directory\n" },
-        { { "split", source }, "tessely-cli: cannot create folder '" + dir.file("Split-vCards") + "': File exists\n" },
+        { { "split", dir.path() }, "tessely-cli: cannot open file '" + dir.path() + "': not a regular file\n" },
+        { { "export", "/dev/null" }, "tessely-cli: cannot open file '/dev/null': not a regular file\n" },
+        { { "split", source },
+            "vCard Split Failed\nvCard has not been successfully split.\n\ncannot create folder '"
+                + dir.file("Split-vCards") + "': File exists\n" },
     };
     for (const auto& c : cases) {
         const CliRun r = run(c.args);
@@ -206,6 +212,85 @@ TEST(Cli, RecombineOfAMissingFileExitsThreeAndWritesNothing)
     EXPECT_EQ(r.status, exitFileError);
     EXPECT_EQ(r.err, "tessely-cli: cannot open file '" + dir.file("gone.vcf") + "': No such file or directory\n");
     EXPECT_EQ(test::listFolder(dir.path()), std::vector<std::string> { "a.vcf" });
+}
+
+TEST(Cli, NamesAreUsedExactlyAsGiven)
+{
+    test::TempFolder dir;
+    dir.write("a.vcf", "BEGIN:VCARD\r\nFN:plain\r\nEND:VCARD\r\n");
+    dir.write(" a.vcf", "BEGIN:VCARD\r\nFN:spaced\r\nEND:VCARD\r\n");
+    dir.write("b.vcf", "BEGIN:VCARD\r\nFN:B\r\nEND:VCARD\r\n");
+    EXPECT_EQ(run({ "recombine", "b.vcf", " a.vcf" }, dir.path()).status, exitSuccess);
+    EXPECT_EQ(test::readFile(dir.file("12-06-2026_CONBINED_CONTACTS.vcf")),
+        "BEGIN:VCARD\r\nFN:B\r\nEND:VCARD\r\n\r\nBEGIN:VCARD\r\nFN:spaced\r\nEND:VCARD\r\n");
+
+    // "link/.." is the folder above where the link points, as the system resolves it, not this folder.
+    std::filesystem::create_directories(dir.file("deep/inner"));
+    std::filesystem::create_symlink(dir.file("deep/inner"), dir.file("link"));
+    dir.write("x.vcf", twoCards);
+    dir.write("deep/x.vcf", twoCards + twoCards);
+    const CliRun r = run({ "split", "link/../x.vcf" }, dir.path());
+    EXPECT_EQ(r.status, exitSuccess) << r.err;
+    EXPECT_NE(r.out.find("4 files"), std::string::npos) << r.out;
+    EXPECT_TRUE(std::filesystem::exists(dir.file("deep/Split-vCards/contact0004.vcf")));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("Split-vCards")));
+}
+
+TEST(Cli, RecombineComparesTheRealFoldersOfItsFiles)
+{
+    test::TempFolder dir;
+    dir.write("a.vcf", twoCards);
+    dir.write("b.vcf", twoCards);
+    std::filesystem::create_directory(dir.file("sub"));
+    std::filesystem::create_directory_symlink(dir.path(), dir.file("sub/up"));
+    EXPECT_EQ(run({ "recombine", "a.vcf", "sub/up/b.vcf" }, dir.path()).status, exitSuccess)
+        << "a link to the same folder is the same folder";
+    EXPECT_EQ(run({ "recombine", "/etc/passwd", dir.file("a.vcf") }).status, exitUsage)
+        << "files of different folders are refused";
+}
+
+/// A stream whose every write fails, as standard output does on a full disk.
+class FailingBuffer final : public std::streambuf
+{
+protected:
+    int overflow(int /*c*/) override
+    {
+        return traits_type::eof();
+    }
+};
+
+TEST(Cli, AMessageThatCannotBeWrittenIsAFailure)
+{
+    test::TempFolder dir;
+    dir.write("all.vcf", twoCards);
+    FailingBuffer full;
+    std::ostream out(&full);
+    std::ostringstream err;
+    CliEnvironment env { localFileSystem(), out, err };
+    env.workingFolder = dir.path();
+    EXPECT_EQ(runCli({ "split", "all.vcf" }, env), exitFileError);
+    EXPECT_NE(err.str().find("standard output"), std::string::npos);
+}
+
+int interrupted()
+{
+    return 2;
+}
+
+TEST(Cli, AStopRequestEndsTheJobWithTheSignalsStatusAndNoUnfinishedFile)
+{
+    for (const char* command : { "split", "export" }) {
+        test::TempFolder dir;
+        dir.write("all.vcf", twoCards);
+        std::ostringstream out;
+        std::ostringstream err;
+        CliEnvironment env { localFileSystem(), out, err };
+        env.workingFolder = dir.path();
+        env.stopSignal = interrupted;
+        EXPECT_EQ(runCli({ command, "all.vcf" }, env), 130) << command;
+        EXPECT_TRUE(out.str().empty()) << command;
+        EXPECT_EQ(test::listFolder(dir.file("Split-vCards")), std::vector<std::string> {}) << command;
+    }
 }
 
 } // namespace

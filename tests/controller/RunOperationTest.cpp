@@ -1,10 +1,14 @@
 #include "controller/RunOperation.h"
 
 #include "platform/FileError.h"
+#include "tests/support/ForwardingFileSystem.h"
 #include "tests/support/RecordingHost.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
+
+#include <new>
+#include <sys/stat.h>
 
 namespace tessely
 {
@@ -18,15 +22,13 @@ TEST(RunOperation, SetsUpTheDialogPerKind)
     const struct {
         OperationKind kind;
         const char* title;
-        unsigned flags;
-        bool multi;
+        SelectionMode mode;
     } cases[] = {
-        { OperationKind::Split, "Select a multiple-contact vCard file to split", 1024, false },
-        { OperationKind::Export, "Select a multiple-contact vCard file to export", 1024, false },
+        { OperationKind::Split, "Select a multiple-contact vCard file to split", SelectionMode::OneFile },
+        { OperationKind::Export, "Select a multiple-contact vCard file to export", SelectionMode::OneFile },
         { OperationKind::Recombine,
             "Multi-select all the vCard files to recombine (Shift or Ctrl to select multiple)",
-            524800,
-            true },
+            SelectionMode::SeveralFiles },
     };
     for (const auto& c : cases) {
         test::ScriptedUi ui;
@@ -34,9 +36,12 @@ TEST(RunOperation, SetsUpTheDialogPerKind)
         EXPECT_EQ(RunOperation(c.kind, ui, localFileSystem(), host), Outcome::Cancelled);
         ASSERT_EQ(ui.dialogs.size(), 1u);
         EXPECT_EQ(ui.dialogs[0].title, c.title);
-        EXPECT_EQ(ui.dialogs[0].flags, c.flags);
-        EXPECT_EQ(ui.dialogs[0].multiSelect(), c.multi);
-        EXPECT_EQ(ui.dialogs[0].filter, "vCard File (*.vcf)|*.vcf|All Files (*.*)|*.*");
+        EXPECT_EQ(ui.dialogs[0].mode, c.mode);
+        ASSERT_EQ(ui.dialogs[0].filters.size(), 2u);
+        EXPECT_EQ(ui.dialogs[0].filters[0].description, "vCard File (*.vcf)");
+        EXPECT_EQ(ui.dialogs[0].filters[0].patterns, std::vector<std::string> { "*.vcf" });
+        EXPECT_EQ(ui.dialogs[0].filters[1].description, "All Files (*.*)");
+        EXPECT_EQ(ui.dialogs[0].filters[1].patterns, std::vector<std::string> { "*.*" });
         EXPECT_TRUE(ui.messages.empty()) << "a cancelled dialog shows nothing";
         EXPECT_TRUE(host.calls.empty()) << "a cancelled dialog starts no job";
     }
@@ -48,52 +53,58 @@ TEST(RunOperation, MessagesReadWordForWord)
         Message message;
         const char* title;
         const char* text;
-        MessageStyle style;
+        MessageIcon icon;
     } cases[] = {
         { nothingToProcessMessage(OperationKind::Split),
             "Nothing to Process",
             "The selected vCard does not contain multiple contacts.\r\nPlease choose a multiple-entry vCard file.",
-            MessageStyle::Error },
+            MessageIcon::Error },
         { nothingToProcessMessage(OperationKind::Recombine),
             "Nothing to Process",
             "The chosen selection does not contain multiple files to process.\r\n"
             "Please choose multiple files for combining into a single vCard file.",
-            MessageStyle::Error },
+            MessageIcon::Error },
         { successMessage(OperationKind::Split, 12, "/d/Split-vCards"),
             "vCard Split Successfull",
             "vCard has been split successfully.\r\n12 files have been created in...\r\n\r\n/d/Split-vCards",
-            MessageStyle::Information },
+            MessageIcon::Information },
+        { successMessage(OperationKind::Split, 12, "/d/Split-vCards", 1),
+            "vCard Split Successfull",
+            "vCard has been split successfully.\r\n12 files have been created in...\r\n\r\n/d/Split-vCards\r\n"
+            "1 line outside any contact was not copied.",
+            MessageIcon::Information },
         { failureMessage(OperationKind::Split),
             "vCard Split Failed",
             "vCard has not been successfully split.",
-            MessageStyle::Error },
-        { successMessage(OperationKind::Export, 2, "/d/Split-vCards"),
+            MessageIcon::Error },
+        { successMessage(OperationKind::Export, 2, "/d/Split-vCards", 3),
             "vCard Export Successfull",
-            "vCard has been exported successfully.\r\n2 cards have been exported into...\r\n\r\n/d/Split-vCards",
-            MessageStyle::Information },
+            "vCard has been exported successfully.\r\n2 cards have been exported into...\r\n\r\n/d/Split-vCards\r\n"
+            "3 lines outside any contact were not copied.",
+            MessageIcon::Information },
         { failureMessage(OperationKind::Export),
             "vCard Processing Failed",
             "vCard has not been successfully exported.",
-            MessageStyle::Error },
+            MessageIcon::Error },
         { successMessage(OperationKind::Recombine, 3, "/d/12-06-2026_CONBINED_CONTACTS.vcf"),
             "vCard Recombine Successfull",
             "vCard files have been successfully recombined.\r\n3 total files have been combined into\r\n"
             "\"/d/12-06-2026_CONBINED_CONTACTS.vcf\"",
-            MessageStyle::Information },
+            MessageIcon::Information },
         { failureMessage(OperationKind::Recombine),
             "vCard Recombine Failed",
             "vCard recombination has not been completed.",
-            MessageStyle::Error },
+            MessageIcon::Error },
         { failureMessage(OperationKind::Split,
               FileError("cannot open file", "/d/a.vcf", std::make_error_code(std::errc::permission_denied))),
             "vCard Split Failed",
             "vCard has not been successfully split.\r\n\r\ncannot open file '/d/a.vcf': Permission denied",
-            MessageStyle::Error },
+            MessageIcon::Error },
     };
     for (const auto& c : cases) {
         EXPECT_EQ(c.message.title, c.title);
-        EXPECT_EQ(c.message.text, c.text);
-        EXPECT_EQ(c.message.style, c.style) << c.title;
+        EXPECT_EQ(c.message.text("\r\n"), c.text);
+        EXPECT_EQ(c.message.icon, c.icon) << c.title;
     }
 }
 
@@ -104,21 +115,21 @@ TEST(RunOperation, RefusesSelectionsWithNothingToProcess)
     const std::string two = dir.write("two.vcf", twoCards);
     const struct {
         OperationKind kind;
-        std::string selection;
+        Selection selection;
     } cases[] = {
-        { OperationKind::Split, one },
-        { OperationKind::Split, dir.file("typed-but-missing.vcf") },
-        { OperationKind::Export, one },
-        { OperationKind::Recombine, two },
+        { OperationKind::Split, Selection::ofPath(one) },
+        { OperationKind::Split, Selection::ofPath(dir.file("typed-but-missing.vcf")) },
+        { OperationKind::Export, Selection::ofPath(one) },
+        { OperationKind::Recombine, Selection::ofPath(two) },
     };
     for (const auto& c : cases) {
         test::ScriptedUi ui;
         ui.selections = { c.selection };
         test::RecordingHost host;
-        EXPECT_EQ(RunOperation(c.kind, ui, localFileSystem(), host), Outcome::NothingToProcess) << c.selection;
+        EXPECT_EQ(RunOperation(c.kind, ui, localFileSystem(), host), Outcome::NothingToProcess) << c.selection.path();
         ASSERT_EQ(ui.messages.size(), 1u);
         EXPECT_EQ(ui.messages[0].title, "Nothing to Process");
-        EXPECT_EQ(ui.messages[0].text, nothingToProcessMessage(c.kind).text);
+        EXPECT_EQ(ui.messages[0].lines, nothingToProcessMessage(c.kind).lines);
         EXPECT_TRUE(host.calls.empty());
     }
     EXPECT_EQ(test::listFolder(dir.path()), (std::vector<std::string> { "one.vcf", "two.vcf" }));
@@ -131,12 +142,83 @@ TEST(RunOperation, ReportsTheSplitWithTheJobsOwnCount)
     const std::string source
         = dir.write("all.vcf", "BEGIN:VCARD\r\nend:vcard\r\nBEGIN:VCARD\r\nEND:VCARD\r\nBEGIN:VCARD\r\nEND:VCARD\r\n");
     test::ScriptedUi ui;
-    ui.selections = { source };
+    ui.selections = { Selection::ofPath(source) };
     test::RecordingHost host;
     EXPECT_EQ(RunOperation(OperationKind::Split, ui, localFileSystem(), host), Outcome::Succeeded);
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].title, "vCard Split Successfull");
-    EXPECT_EQ(ui.messages[0].text, successMessage(OperationKind::Split, 2, dir.file("Split-vCards")).text);
+    EXPECT_EQ(ui.messages[0].lines, successMessage(OperationKind::Split, 2, dir.file("Split-vCards")).lines);
+}
+
+/// Fails every opening of a file for reading with the error it was given.
+class FailingOpen final : public test::ForwardingFileSystem
+{
+public:
+    explicit FailingOpen(std::function<void()> fail)
+        : m_fail(std::move(fail))
+    {
+    }
+    std::unique_ptr<ByteSource> openRead(const std::string& path) override
+    {
+        if (++m_opens > 1) // the count of contacts before the job reads the file once
+            m_fail();
+        return ForwardingFileSystem::openRead(path);
+    }
+
+private:
+    std::function<void()> m_fail;
+    int m_opens = 0;
+};
+
+TEST(RunOperation, EveryErrorThatEndsAJobBecomesItsFailureMessageOnce)
+{
+    test::TempFolder dir;
+    const std::string source = dir.write("all.vcf", twoCards);
+    ::mkfifo(dir.file("fifo.vcf").c_str(), 0600);
+    const struct {
+        const char* name;
+        Selection selection;
+        std::function<void()> fail;
+        Outcome outcome;
+        std::string reason;
+    } cases[] = {
+        { "file error",
+            Selection::ofPath(source),
+            [&] { throw FileError("cannot open file", source, std::make_error_code(std::errc::io_error)); },
+            Outcome::FileFailed,
+            "cannot open file '" + source + "': Input/output error" },
+        { "no memory",
+            Selection::ofPath(source),
+            [] { throw std::bad_alloc(); },
+            Outcome::Failed,
+            "There is not enough memory." },
+        { "anything else",
+            Selection::ofPath(source),
+            [] { throw std::length_error("too long"); },
+            Outcome::Failed,
+            "too long" },
+        { "not a regular file",
+            Selection::ofPath(dir.file("fifo.vcf")),
+            [] {},
+            Outcome::FileFailed,
+            "cannot open file '" + dir.file("fifo.vcf") + "': not a regular file" },
+    };
+    for (const auto& c : cases) {
+        for (const OperationKind kind : { OperationKind::Split, OperationKind::Export }) {
+            FailingOpen fs(c.fail);
+            test::ScriptedUi ui;
+            ui.selections = { c.selection };
+            test::RecordingHost host;
+            EXPECT_EQ(RunOperation(kind, ui, fs, host), c.outcome) << c.name;
+            ASSERT_EQ(ui.messages.size(), 1u) << c.name;
+            Message expected = failureMessage(kind);
+            expected.lines.emplace_back();
+            expected.lines.push_back(c.reason);
+            EXPECT_EQ(ui.messages[0].title, expected.title) << c.name;
+            EXPECT_EQ(ui.messages[0].lines, expected.lines) << c.name;
+            EXPECT_FALSE(host.visible) << "the status is hidden again";
+        }
+    }
 }
 
 } // namespace

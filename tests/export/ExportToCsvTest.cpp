@@ -4,11 +4,13 @@
 #include "platform/FileError.h"
 #include "platform/Text.h"
 #include "tests/support/ForwardingFileSystem.h"
+#include "tests/support/RecordingHost.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <random>
 
 namespace tessely
@@ -18,6 +20,12 @@ namespace
 
 using test::readFile;
 
+JobHost& quietHost()
+{
+    static test::RecordingHost host;
+    return host;
+}
+
 struct Exported {
     JobResult result;
     std::string table;
@@ -26,7 +34,7 @@ struct Exported {
 Exported exportText(const std::string& source)
 {
     test::TempFolder dir;
-    const JobResult result = ExportToCsv(localFileSystem(), dir.write("all.vcf", source));
+    const JobResult result = ExportToCsv(localFileSystem(), quietHost(), dir.write("all.vcf", source));
     EXPECT_EQ(result.location, dir.file("Split-vCards"));
     return { result, readFile(dir.file("Split-vCards/Contacts_Export.csv")) };
 }
@@ -99,7 +107,7 @@ TEST(ExportToCsv, ContactAndEntryRules)
             1 },
         { "value cut at the first colon, spaces around it removed",
             "BEGIN:VCARD\r\nNOTE:Call at 10:30: ok\r\nFN : Jane\r\nX:\tv\r\nEND:VCARD\r\n",
-            "NOTE,FN,X\r\nCALL AT 10:30: OK,JANE,\tV\r\n",
+            "NOTE,FN,X\r\nCALL AT 10:30: OK,JANE,'\tV\r\n",
             1 },
         { "a contact with no entry gives empty cells",
             "BEGIN:VCARD\r\nFN:a\r\nTEL:1\r\nEND:VCARD\r\nBEGIN:VCARD\r\nEND:VCARD\r\n",
@@ -243,37 +251,48 @@ TEST(ExportToCsv, StreamingMatchesTheWholeFileReading)
     }
 }
 
-/// The machine's file system, except that the source cannot be opened.
-class UnreadableSource final : public test::ForwardingFileSystem
+/// The machine's file system, except that the `nth` read of the source fails.
+class FailingRead final : public test::ForwardingFileSystem
 {
 public:
-    explicit UnreadableSource(std::string source)
+    FailingRead(std::string source, int nth)
         : m_source(std::move(source))
+        , m_nth(nth)
     {
     }
     std::unique_ptr<ByteSource> openRead(const std::string& path) override
     {
-        if (path == m_source)
+        if (path == m_source && ++m_opens == m_nth)
             throw FileError("cannot open file", path, std::make_error_code(std::errc::permission_denied));
         return ForwardingFileSystem::openRead(path);
     }
 
 private:
     std::string m_source;
+    int m_nth;
+    int m_opens = 0;
 };
 
-TEST(ExportToCsv, MakesTheFolderFirstAndReplacesAnEarlierTable)
+TEST(ExportToCsv, ReplacesAnEarlierTableOnlyWhenTheNewOneIsComplete)
 {
     test::TempFolder dir;
     const std::string source = dir.write("all.vcf", "BEGIN:VCARD\r\nFN:a\r\nEND:VCARD\r\n");
-    UnreadableSource unreadable(source);
-    EXPECT_THROW(ExportToCsv(unreadable, source), FileError);
-    EXPECT_TRUE(localFileSystem().folderExists(dir.file("Split-vCards")));
+    const std::string table = dir.file("Split-vCards/Contacts_Export.csv");
+    FailingRead unreadable(source, 1);
+    EXPECT_THROW(ExportToCsv(unreadable, quietHost(), source), FileError);
+    EXPECT_FALSE(localFileSystem().pathExists(dir.file("Split-vCards"))) << "nothing is made for a file never read";
 
-    dir.write("Split-vCards/Contacts_Export.csv", "OLD,TABLE,WITH,MANY,COLUMNS\r\n1,2,3,4,5\r\n6,7,8,9,10\r\n");
-    const JobResult result = ExportToCsv(localFileSystem(), source);
+    const std::string earlier = "OLD,TABLE\r\n1,2\r\n";
+    std::filesystem::create_directory(dir.file("Split-vCards"));
+    dir.write("Split-vCards/Contacts_Export.csv", earlier);
+    FailingRead secondPass(source, 2);
+    EXPECT_THROW(ExportToCsv(secondPass, quietHost(), source), FileError);
+    EXPECT_EQ(readFile(table), earlier) << "a failure keeps the earlier table";
+    EXPECT_EQ(test::listFolder(dir.file("Split-vCards")), std::vector<std::string> { "Contacts_Export.csv" });
+
+    const JobResult result = ExportToCsv(localFileSystem(), quietHost(), source);
     EXPECT_EQ(result.count, 1u);
-    EXPECT_EQ(readFile(dir.file("Split-vCards/Contacts_Export.csv")), "FN\r\nA\r\n");
+    EXPECT_EQ(readFile(table), "FN\r\nA\r\n");
     EXPECT_EQ(test::listFolder(dir.file("Split-vCards")), std::vector<std::string> { "Contacts_Export.csv" });
 }
 

@@ -42,21 +42,17 @@ struct Scenario {
     OperationKind kind;
     bool nameFromContact;
     /// Writes the input files into the folder and gives the selection the open dialog would give.
-    std::function<std::string(const test::TempFolder&)> prepare;
-    /// True when a file that was there before may end up partly rewritten by a failed job (a table that
-    /// the job rewrites in place); otherwise such a file is either untouched or fully rewritten.
-    bool rewritesInPlace = false;
+    std::function<Selection(const test::TempFolder&)> prepare;
 };
 
 struct Run {
     Snapshot before;
     Snapshot after;
-    bool threw = false;
-    int errorCode = 0;
-    std::string errorPath;
+    Outcome outcome = Outcome::Cancelled;
+    /// The last line of the last message: the reason, when the job failed.
     std::string errorText;
     bool statusVisible = false;
-    std::size_t messages = 0;
+    std::vector<Message> messages;
     int openFiles = 0;
     std::size_t completedFiles = 0;
     std::array<std::uint64_t, test::fileOpCount> calls {};
@@ -66,7 +62,7 @@ Run runScenario(const Scenario& scenario, FileOp op, std::uint64_t nth)
 {
     test::TempFolder dir;
     Run run;
-    const std::string selection = scenario.prepare(dir);
+    const Selection selection = scenario.prepare(dir);
     run.before = snapshot(dir.path());
     FaultyFileSystem fs;
     fs.limitReads(16);
@@ -75,23 +71,19 @@ Run runScenario(const Scenario& scenario, FileOp op, std::uint64_t nth)
     ui.selections.push_back(selection);
     test::RecordingHost host;
     host.naming = scenario.nameFromContact;
-    try {
-        RunOperation(scenario.kind, ui, fs, host);
-    } catch (const FileError& error) {
-        run.threw = true;
-        run.errorCode = error.code().value();
-        run.errorPath = error.path();
-        run.errorText = error.what();
-    }
+    run.outcome = RunOperation(scenario.kind, ui, fs, host);
+    if (!ui.messages.empty() && !ui.messages.back().lines.empty())
+        run.errorText = ui.messages.back().lines.back();
     if (fs.faulted()) {
-        EXPECT_TRUE(run.threw) << "the fault was swallowed";
-        EXPECT_EQ(run.errorCode, fs.faultErrno()) << run.errorText;
+        EXPECT_EQ(run.outcome, Outcome::FileFailed) << "the fault was swallowed";
+        const std::string reason = std::error_code(fs.faultErrno(), std::generic_category()).message();
+        EXPECT_NE(run.errorText.find(reason), std::string::npos) << run.errorText;
     } else {
-        EXPECT_FALSE(run.threw) << run.errorText;
+        EXPECT_EQ(run.outcome, Outcome::Succeeded) << run.errorText;
     }
     run.after = snapshot(dir.path());
     run.statusVisible = host.visible;
-    run.messages = ui.messages.size();
+    run.messages = ui.messages;
     run.openFiles = fs.openFiles();
     for (const std::string& path : fs.closedFiles())
         run.completedFiles += isTemporaryName(path) ? 0 : 1;
@@ -110,9 +102,10 @@ void checkFaultedRun(const Scenario& scenario, const Run& reference, const Run& 
 {
     SCOPED_TRACE(where);
     EXPECT_FALSE(run.statusVisible) << "the status stays visible after the failure";
-    EXPECT_EQ(run.messages, 0u) << "a failed job reported a result";
+    ASSERT_EQ(run.messages.size(), 1u);
+    EXPECT_EQ(run.messages[0].title, failureMessage(scenario.kind).title) << "a failed job reported a result";
+    EXPECT_NE(run.errorText.find('\''), std::string::npos) << "the reason names no file: " << run.errorText;
     EXPECT_EQ(run.openFiles, 0) << "a file was left open";
-    EXPECT_FALSE(run.errorPath.empty());
 
     // What the unfaulted job writes: its new files and the files it rewrites.
     std::vector<std::string> wanted;
@@ -121,18 +114,19 @@ void checkFaultedRun(const Scenario& scenario, const Run& reference, const Run& 
         if (before == run.before.end() || before->second != bytes)
             wanted.push_back(bytes);
     }
-    for (const auto& [path, bytes] : run.before) {
-        if (run.after.count(path) == 0) {
-            EXPECT_EQ(reference.after.count(path), 0u) << path << " was lost";
-        }
-    }
-
     // Each file is untouched, or complete as the unfaulted job writes it, except at most one: cut short by
-    // the fault, or complete under the name it had before a failed move. The input is never touched, and
-    // an earlier output is kept or fully replaced unless the job rewrites it in place. No temporary file
-    // stays behind.
+    // the fault, or complete under the name it had before a failed move, or an earlier file that the job
+    // was replacing when the fault came, which it removes rather than leave half-written. The input is
+    // never touched, and an earlier output is never damaged. No temporary file stays behind.
     std::size_t complete = 0;
     std::size_t odd = 0;
+    for (const auto& [path, bytes] : run.before) {
+        if (run.after.count(path) == 0) {
+            const auto ref = reference.after.find(path);
+            EXPECT_TRUE(ref == reference.after.end() || ref->second != bytes) << path << " was lost";
+            ++odd;
+        }
+    }
     for (const auto& [path, bytes] : run.after) {
         const auto before = run.before.find(path);
         if (before != run.before.end() && before->second == bytes)
@@ -144,7 +138,7 @@ void checkFaultedRun(const Scenario& scenario, const Run& reference, const Run& 
             continue;
         }
         ++odd;
-        EXPECT_TRUE(before == run.before.end() || scenario.rewritesInPlace) << path << " was damaged";
+        EXPECT_TRUE(before == run.before.end()) << path << " was damaged";
         bool fits = false;
         for (const std::string& want : wanted)
             fits = fits || bytes == want || isPrefixOf(bytes, want);
@@ -159,15 +153,15 @@ void sweep(const Scenario& scenario)
 {
     SCOPED_TRACE(scenario.name);
     const Run reference = runScenario(scenario, FileOp::Open, 0);
-    ASSERT_FALSE(reference.threw) << reference.errorText;
-    ASSERT_EQ(reference.messages, 1u);
+    ASSERT_EQ(reference.outcome, Outcome::Succeeded) << reference.errorText;
+    ASSERT_EQ(reference.messages.size(), 1u);
     std::uint64_t faults = 0;
     for (FileOp op : test::allFileOps()) {
         const std::uint64_t count = reference.calls[static_cast<std::size_t>(op)];
         for (std::uint64_t nth = 1; nth <= count; ++nth) {
             const Run run = runScenario(scenario, op, nth);
             const std::string where = std::string(test::fileOpName(op)) + " #" + std::to_string(nth);
-            ASSERT_TRUE(run.threw) << where;
+            ASSERT_EQ(run.outcome, Outcome::FileFailed) << where;
             checkFaultedRun(scenario, reference, run, where);
             ++faults;
         }
@@ -186,58 +180,44 @@ const std::string fourContacts = "junk before\r\n"
 TEST(FaultSweep, NumberedSplit)
 {
     sweep({ "numbered split", OperationKind::Split, false, [](const test::TempFolder& dir) {
-               return dir.write("all.vcf", fourContacts);
+               return Selection::ofPath(dir.write("all.vcf", fourContacts));
            } });
 }
 
 TEST(FaultSweep, NumberedSplitOverAnEarlierLongerSplit)
 {
-    sweep({ "numbered split again",
-        OperationKind::Split,
-        false,
-        [](const test::TempFolder& dir) {
-            std::filesystem::create_directory(dir.file("Split-vCards"));
-            for (int i = 1; i <= 6; ++i)
-                dir.write("Split-vCards/contact000" + std::to_string(i) + ".vcf", "earlier " + std::to_string(i));
-            return dir.write("all.vcf", fourContacts);
-        },
-        true });
+    sweep({ "numbered split again", OperationKind::Split, false, [](const test::TempFolder& dir) {
+               std::filesystem::create_directory(dir.file("Split-vCards"));
+               for (int i = 1; i <= 6; ++i)
+                   dir.write("Split-vCards/contact000" + std::to_string(i) + ".vcf", "earlier " + std::to_string(i));
+               return Selection::ofPath(dir.write("all.vcf", fourContacts));
+           } });
 }
 
 TEST(FaultSweep, ContactNamedSplit)
 {
-    sweep({ "contact-named split",
-        OperationKind::Split,
-        true,
-        [](const test::TempFolder& dir) {
-            // An earlier split left a named file and a numbered file; both names count as taken.
-            std::filesystem::create_directory(dir.file("Split-vCards"));
-            dir.write("Split-vCards/John Doe.vcf", "earlier John");
-            dir.write("Split-vCards/contact0004.vcf", "earlier 4");
-            return dir.write("all.vcf", fourContacts + "BEGIN:VCARD\r\nTEL:1\r\nEND:VCARD\r\n");
-        },
-        true });
+    sweep({ "contact-named split", OperationKind::Split, true, [](const test::TempFolder& dir) {
+               // An earlier split left a named file and a numbered file; both names count as taken.
+               std::filesystem::create_directory(dir.file("Split-vCards"));
+               dir.write("Split-vCards/John Doe.vcf", "earlier John");
+               dir.write("Split-vCards/contact0004.vcf", "earlier 4");
+               return Selection::ofPath(dir.write("all.vcf", fourContacts + "BEGIN:VCARD\r\nTEL:1\r\nEND:VCARD\r\n"));
+           } });
 }
 
 TEST(FaultSweep, ExportOverAnEarlierTable)
 {
-    sweep({ "export",
-        OperationKind::Export,
-        false,
-        [](const test::TempFolder& dir) {
-            std::filesystem::create_directory(dir.file("Split-vCards"));
-            dir.write("Split-vCards/Contacts_Export.csv", "earlier table\r\n");
-            return dir.write("all.vcf", fourContacts + "BEGIN:VCARD\r\nNOTE:say \"hi\"\r\nEND:VCARD\r\n");
-        },
-        true });
+    sweep({ "export", OperationKind::Export, false, [](const test::TempFolder& dir) {
+               std::filesystem::create_directory(dir.file("Split-vCards"));
+               dir.write("Split-vCards/Contacts_Export.csv", "earlier table\r\n");
+               return Selection::ofPath(
+                   dir.write("all.vcf", fourContacts + "BEGIN:VCARD\r\nNOTE:say \"hi\"\r\nEND:VCARD\r\n"));
+           } });
 }
 
-std::string selectionOf(const test::TempFolder& dir, const std::vector<std::string>& names)
+Selection selectionOf(const test::TempFolder& dir, const std::vector<std::string>& names)
 {
-    std::string selection = dir.path();
-    for (const std::string& name : names)
-        selection += '\0' + name;
-    return selection;
+    return { dir.path(), names };
 }
 
 TEST(FaultSweep, Recombine)

@@ -29,6 +29,14 @@ public:
         m_pos += n;
         return n;
     }
+    void seek(std::uint64_t offset) override
+    {
+        m_pos = std::min<std::size_t>(offset, m_bytes.size());
+    }
+    Permissions permissions() const override
+    {
+        return 0644;
+    }
 
 private:
     std::string m_bytes;
@@ -51,23 +59,56 @@ public:
     {
         closed = true;
     }
+    void setPermissions(Permissions /*permissions*/) override
+    {
+    }
     bool closed = false;
 
 private:
     std::string& m_out;
 };
 
+/// Reads every line, gathering its pieces, and checks that no piece is longer than the buffer and that a
+/// line that fits the buffer comes whole. With `positions`, also records where each line starts.
+std::vector<std::string> readLines(
+    LineReader& reader, std::size_t bufferSize, std::vector<std::uint64_t>* positions = nullptr)
+{
+    std::vector<std::string> lines;
+    LinePiece piece;
+    while (!reader.atEnd()) {
+        if (positions != nullptr)
+            positions->push_back(reader.linePosition());
+        EXPECT_TRUE(reader.next(piece));
+        EXPECT_TRUE(piece.first);
+        std::string line(piece.text);
+        std::size_t pieces = 1;
+        while (!piece.last && reader.next(piece)) {
+            EXPECT_FALSE(piece.first);
+            line += piece.text;
+            ++pieces;
+        }
+        EXPECT_TRUE(pieces == 1 || line.size() >= bufferSize - 1) << line.size() << " bytes in " << pieces;
+        lines.push_back(line);
+    }
+    EXPECT_FALSE(reader.next(piece));
+    return lines;
+}
+
 std::vector<std::string> readAll(const std::string& bytes, std::size_t chunk, std::size_t bufferSize)
 {
     LineReader reader(std::make_unique<StringSource>(bytes, chunk), bufferSize);
-    std::vector<std::string> lines;
-    std::string_view line;
-    while (!reader.atEnd()) {
-        EXPECT_TRUE(reader.next(line));
-        lines.emplace_back(line);
+    return readLines(reader, bufferSize);
+}
+
+/// `text` in UTF-16 with a byte-order mark; each character of `text` is one ASCII unit.
+std::string utf16(std::string_view text, bool littleEndian)
+{
+    std::string out = littleEndian ? "\xFF\xFE" : "\xFE\xFF";
+    for (const char c : text) {
+        out += littleEndian ? c : '\0';
+        out += littleEndian ? '\0' : c;
     }
-    EXPECT_FALSE(reader.next(line));
-    return lines;
+    return out;
 }
 
 struct LineCase {
@@ -103,13 +144,50 @@ TEST(LineReader, SplitsOnEveryTerminatorAtEveryBufferBoundary)
         { "long line",
             std::string(100, 'x') + "\r\n" + std::string(37, 'y'),
             { std::string(100, 'x'), std::string(37, 'y') } },
-        { "bytes pass through", std::string("\xFF\xFE\x00z\r\n", 6), { std::string("\xFF\xFE\x00z", 4) } },
+        { "bytes pass through", std::string("\x80\xFE\x00z\r\n", 6), { std::string("\x80\xFE\x00z", 4) } },
+        { "utf-16 little endian", utf16("A\r\nBC\rD", true), { "A", "BC", "D" } },
+        { "utf-16 big endian", utf16("A\nB\r\n", false), { "A", "B" } },
+        { "utf-16 letters and pairs",
+            std::string("\xFF\xFE\xE9\x00\x3D\xD8\x00\xDE\x0A\x00", 10),
+            { "\xC3\xA9\xF0\x9F\x98\x80" } },
+        { "utf-16 broken sequences",
+            std::string("\xFF\xFE\x00\xDC\x3D\xD8"
+                        "A\x00\x3D\xD8",
+                10),
+            { "\xEF\xBF\xBD\xEF\xBF\xBD"
+              "A\xEF\xBF\xBD" } },
+        { "utf-16 odd last byte",
+            std::string("\xFE\xFF\x00"
+                        "AB",
+                5),
+            { "A\xEF\xBF\xBD" } },
     };
     for (const auto& c : cases) {
         for (std::size_t chunk : { 1, 2, 3, 5, 1 << 16 }) {
-            for (std::size_t buffer : { 4, 5, 16, 1 << 16 })
+            for (std::size_t buffer : { 8, 9, 16, 1 << 16 })
                 EXPECT_EQ(readAll(c.bytes, chunk, buffer), c.lines)
                     << c.name << " chunk " << chunk << " buffer " << buffer;
+        }
+    }
+}
+
+TEST(LineReader, GoesBackToAnyLineStartItGave)
+{
+    const std::vector<std::string> files = {
+        "\xEF\xBB\xBF"
+        "first\r\nsecond\rthird\n\n"
+            + std::string(40, 'x') + "\r\nlast",
+        utf16("one\r\ntwo\rthree\n" + std::string(30, 'y') + "\nend", true),
+    };
+    for (const std::string& bytes : files) {
+        LineReader reader(std::make_unique<StringSource>(bytes, 3), 16);
+        std::vector<std::uint64_t> positions;
+        const std::vector<std::string> lines = readLines(reader, 16, &positions);
+        ASSERT_EQ(positions.size(), lines.size());
+        for (std::size_t from = lines.size(); from-- > 0;) {
+            reader.seekLine(positions[from]);
+            const std::vector<std::string> rest = readLines(reader, 16);
+            EXPECT_EQ(rest, std::vector<std::string>(lines.begin() + static_cast<std::ptrdiff_t>(from), lines.end()));
         }
     }
 }
@@ -117,9 +195,9 @@ TEST(LineReader, SplitsOnEveryTerminatorAtEveryBufferBoundary)
 TEST(LineWriter, EndsEveryLineWithCrLfAndFlushesLargeWrites)
 {
     std::string out;
-    auto sink = std::make_unique<StringSink>(out);
-    auto* raw = sink.get();
-    LineWriter writer(std::move(sink));
+    StringSink sink(out);
+    auto* raw = &sink;
+    LineWriter writer(sink);
     writer.write("a,");
     writer.writeLine("b");
     const std::string big(200000, 'z');

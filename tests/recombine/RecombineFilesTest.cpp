@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 namespace tessely
 {
 namespace
@@ -15,15 +17,10 @@ namespace
 using test::listFolder;
 using test::readFile;
 
-/// The selection the open dialog gives for `names` in `folder`.
-std::string selectionOf(const std::string& folder, const std::vector<std::string>& names)
+/// The selection of `names` in `folder`.
+Selection selectionOf(const std::string& folder, const std::vector<std::string>& names)
 {
-    std::string selection = folder;
-    for (const auto& name : names) {
-        selection += '\0';
-        selection += name;
-    }
-    return selection;
+    return { folder, names };
 }
 
 TEST(RecombineFiles, WorkedExample)
@@ -66,6 +63,24 @@ TEST(RecombineFiles, CopiesLinesUnderTheLineRules)
         { "several contacts copied whole",
             { "BEGIN:VCARD\r\nEND:VCARD\r\nBEGIN:VCARD\r\nEND:VCARD\r\n", "not a vcard" },
             "BEGIN:VCARD\r\nEND:VCARD\r\nBEGIN:VCARD\r\nEND:VCARD\r\n\r\nnot a vcard\r\n" },
+        { "a file that ends inside a contact is closed before the next file",
+            { "BEGIN:VCARD\r\nFN:A\r\n", "BEGIN:VCARD\r\nFN:B\r\nEND:VCARD\r\n" },
+            "BEGIN:VCARD\r\nFN:A\r\nEND:VCARD\r\n\r\nBEGIN:VCARD\r\nFN:B\r\nEND:VCARD\r\n" },
+        { "the last file is closed too",
+            { "X\r\n", "begin:vcard \nFN:B" },
+            "X\r\n\r\nbegin:vcard \r\nFN:B\r\nEND:VCARD\r\n" },
+        { "a closing line in any case closes",
+            { "BEGIN:VCARD\nFN:A\n end:vcard\n",
+                "\xEF\xBB\xBF"
+                "BEGIN:VCARD\nEND:VCARD" },
+            "BEGIN:VCARD\r\nFN:A\r\n end:vcard\r\n\r\nBEGIN:VCARD\r\nEND:VCARD\r\n" },
+        { "a joined file with a mark before a later contact",
+            { "BEGIN:VCARD\r\nEND:VCARD\r\n\xEF\xBB\xBF"
+              "BEGIN:VCARD\r\nFN:C\r\n",
+                "Y" },
+            "BEGIN:VCARD\r\nEND:VCARD\r\n\xEF\xBB\xBF"
+            "BEGIN:VCARD\r\nFN:C\r\nEND:VCARD\r\n\r\nY\r\n" },
+        { "utf-16 is written as utf-8", { std::string("\xFF\xFEZ\x00\xE9\x00", 6), "Y" }, "Z\xC3\xA9\r\n\r\nY\r\n" },
     };
     for (const auto& c : cases) {
         test::TempFolder dir;
@@ -99,7 +114,7 @@ TEST(RecombineFiles, FewerThanTwoNamesTouchNothing)
 {
     test::TempFolder dir;
     dir.write("a.vcf", "A\r\n");
-    for (const std::string& selection : { selectionOf(dir.path(), { "a.vcf" }), std::string() }) {
+    for (const Selection& selection : { selectionOf(dir.path(), { "a.vcf" }), Selection() }) {
         test::RecordingHost host;
         const JobResult result = RecombineFiles(localFileSystem(), host, selection);
         EXPECT_EQ(result.count, 0u);
@@ -176,9 +191,10 @@ TEST(RecombineFiles, FailureOrStopMidwayLeavesTheEarlierOutputAndNoTemporaryFile
 class FullDisk final : public test::ForwardingFileSystem
 {
 public:
-    std::unique_ptr<ByteSink> createTemporary(const std::string& folder, std::string& path) override
+    std::unique_ptr<ByteSink> createTemporary(
+        const std::string& folder, Permissions permissions, std::string& path) override
     {
-        return std::make_unique<SmallSink>(ForwardingFileSystem::createTemporary(folder, path), path);
+        return std::make_unique<SmallSink>(ForwardingFileSystem::createTemporary(folder, permissions, path), path);
     }
 
 private:
@@ -200,6 +216,10 @@ private:
         {
             m_sink->close();
         }
+        void setPermissions(Permissions permissions) override
+        {
+            m_sink->setPermissions(permissions);
+        }
 
     private:
         std::unique_ptr<ByteSink> m_sink;
@@ -215,9 +235,53 @@ TEST(RecombineFiles, FullDiskLeavesTheEarlierOutputAndNoTemporaryFile)
     const std::string earlier = dir.write("12-06-2026_CONBINED_CONTACTS.vcf", "EARLIER\r\n");
     FullDisk fs;
     test::RecordingHost host;
-    EXPECT_THROW(RecombineFiles(fs, host, selectionOf(dir.path(), { "a.vcf", "b.vcf" })), FileError);
+    try {
+        RecombineFiles(fs, host, selectionOf(dir.path(), { "a.vcf", "b.vcf" }));
+        ADD_FAILURE() << "a full disk must end the job";
+    } catch (const FileError& error) {
+        EXPECT_EQ(error.path(), earlier) << "the error names the combined file, not the temporary one";
+    }
     EXPECT_EQ(readFile(earlier), "EARLIER\r\n");
     EXPECT_EQ(listFolder(dir.path()).size(), 3u);
+}
+
+TEST(RecombineFiles, TheCombinedFileIsNoMoreOpenThanItsInputsAndItsFolderIsLocked)
+{
+    test::TempFolder dir;
+    const std::string a = dir.write("a.vcf", "A\r\n");
+    const std::string b = dir.write("b.vcf", "B\r\n");
+    std::filesystem::permissions(a, std::filesystem::perms(0644));
+    std::filesystem::permissions(b, std::filesystem::perms(0640));
+    test::RecordingHost host;
+    const JobResult result = RecombineFiles(localFileSystem(), host, selectionOf(dir.path(), { "a.vcf", "b.vcf" }));
+    EXPECT_EQ(static_cast<unsigned>(std::filesystem::status(result.location).permissions()) & 0077u, 0040u & ~0u)
+        << "no more than the group's read, which both inputs give";
+
+    const auto lock = localFileSystem().lockFolder(dir.path());
+    try {
+        RecombineFiles(localFileSystem(), host, selectionOf(dir.path(), { "a.vcf", "b.vcf" }));
+        ADD_FAILURE() << "a locked folder must end the job";
+    } catch (const FileError& error) {
+        EXPECT_EQ(error.code(), make_error_code(FileErrc::FolderLocked));
+    }
+    EXPECT_EQ(listFolder(dir.path()).size(), 3u);
+}
+
+TEST(RecombineFiles, AFolderAtTheCombinedNameIsRefusedBeforeAnythingIsWritten)
+{
+    test::TempFolder dir;
+    dir.write("a.vcf", "A\r\n");
+    dir.write("b.vcf", "B\r\n");
+    std::filesystem::create_directory(dir.file("12-06-2026_CONBINED_CONTACTS.vcf"));
+    test::RecordingHost host;
+    try {
+        RecombineFiles(localFileSystem(), host, selectionOf(dir.path(), { "a.vcf", "b.vcf" }));
+        ADD_FAILURE() << "a folder at the name must end the job";
+    } catch (const FileError& error) {
+        EXPECT_EQ(std::string(error.what()),
+            "cannot create file '" + dir.file("12-06-2026_CONBINED_CONTACTS.vcf") + "': is a folder");
+    }
+    EXPECT_TRUE(host.calls.empty());
 }
 
 } // namespace

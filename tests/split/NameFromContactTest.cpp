@@ -43,9 +43,8 @@ TEST(NameFromContact, TakesTheFirstUsableFieldInOrderOfPrecedence)
         { { "EMAILX" }, "EMAILX" },
         { { "item1.EMAIL;type=INTERNET:jdoe@example.com" }, "" },
         { { "TEL:123" }, "" },
-        // A folded continuation line never matches; only the first physical line of a value counts.
+        // A folded continuation line never starts a field of its own.
         { { " FN:Jane Roe", "TITLE:Boss" }, "Boss" },
-        { { "FN:Jane", " Roe" }, "Jane" },
         // A field with parameters matches only for "EMAIL".
         { { "N;CHARSET=UTF-8:Doe;John", "TITLE;X=1:Boss", "EMAIL;HOME:a@b" }, "a" },
         // An address that begins with "@" ends the search with no name, even before a full address.
@@ -57,12 +56,45 @@ TEST(NameFromContact, TakesTheFirstUsableFieldInOrderOfPrecedence)
         { { "FN:ab:Cd" }, "abCd" },
         // Upper-casing for the prefix covers letters outside ASCII: the dotless i upper-cases to "I".
         { { "t\xC4\xB1tle:Boss" }, "Boss" },
-        // Names are bytes: Latin-1 and UTF-8 text pass through unchanged.
-        { { "FN:Jos\xE9 M\xFCller" }, "Jos\xE9 M\xFCller" },
+        // UTF-8 text passes through unchanged.
         { { "FN:J\xC3\xBCrgen M\xC3\xBCller-L\xC3\xBC"
             "denscheidt" },
             "J\xC3\xBCrgen M\xC3\xBCller-L\xC3\xBC"
             "denscheidt" },
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(nameOf(c.lines), c.name) << (c.lines.empty() ? "(no lines)" : c.lines.front());
+}
+
+TEST(NameFromContact, GivesNamesThatReadersAndFileSystemsCanUse)
+{
+    const std::vector<NamingCase> cases = {
+        // Leading dots would hide the file; dots and spaces at the start go, and nothing left means no name.
+        { { "FN:.hidden" }, "hidden" },
+        { { "FN:../../x" }, "x" },
+        { { "FN:. . John.Doe." }, "John.Doe." },
+        { { "FN:..", "TITLE:Boss" }, "" },
+        { { "N:.Doe;John" }, "John .Doe" },
+        { { "N:Doe;...;" }, "Doe" },
+        { { "EMAIL:.jane@example.org" }, "jane" },
+        { { "EMAIL:...@example.org" }, "" },
+        // Characters that FAT and NTFS refuse go.
+        { { "FN:Star*Man" }, "StarMan" },
+        { { "EMAIL:<admin@example.com>" }, "admin" },
+        { { "FN:a<b>c" }, "abc" },
+        // A name line is read with its folded continuation lines, as vCard readers unfold it.
+        { { "FN:Jane", " Roe" }, "JaneRoe" },
+        { { "FN:Jane ", "\tRoe" }, "Jane Roe" },
+        { { "FN:", " Jane Roe" }, "Jane Roe" },
+        { { "F", " N:Jane" }, "Jane" },
+        { { "FN:M\xC3", " \xBCller" }, "M\xC3\xBCller" },
+        { { "N:Doe", " ;John", "FN:", "" }, "John Doe" },
+        { { "EMAIL", "  x@y", "TEL:1" }, "EMAIL x" },
+        { { "", " FN:Jane" }, "Jane" },
+        // Text that is not UTF-8 is Windows-1252, written as UTF-8.
+        { { "FN:J\xFCrgen M\xFCller" }, "J\xC3\xBCrgen M\xC3\xBCller" },
+        { { "FN:\x80 \x9F \x81" }, "\xE2\x82\xAC \xC5\xB8 \xC2\x81" },
+        { { "N:M\xFCller;J\xC3\xBCrgen" }, "J\xC3\x83\xC2\xBCrgen M\xC3\xBCller" },
     };
     for (const auto& c : cases)
         EXPECT_EQ(nameOf(c.lines), c.name) << (c.lines.empty() ? "(no lines)" : c.lines.front());
@@ -88,11 +120,11 @@ TEST(CleanFileName, RemovesAndReplacesCharactersInOrder)
         { "A/B\\C", "ABC" },
         { "D_E,F", "D E F" },
         { "O'Neil, Mary", "O'Neil Mary" },
-        { "x*y>z.w", "x*y>z.w" },
+        { "x*y>z.w", "xyz.w" },
         { "???", "" },
         { ";;;", "" },
         { "a|b", "a b" },
-        { "\"Bob\" <b>", "Bob <b>" },
+        { "\"Bob\" <b>", "Bob b" },
         { "John\tDoe", "John Doe" },
         { "  John    Doe  ", "John Doe" },
         { "x" + run38 + "y", "x y" },

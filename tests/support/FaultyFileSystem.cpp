@@ -24,9 +24,12 @@ constexpr std::array<FaultKind, fileOpCount> faultKinds = { {
     { "delete", "cannot delete file", EBUSY },
     { "create folder", "cannot create folder", EACCES },
     { "create temporary", "cannot create file", ENOSPC },
+    { "create", "cannot create file", EACCES },
+    { "lock", "cannot lock folder", EACCES },
+    { "list", "cannot read folder", EIO },
 } };
 
-const FaultKind& kindOf(FileOp op)
+const FaultKind& faultOf(FileOp op)
 {
     return faultKinds[static_cast<std::size_t>(op)];
 }
@@ -53,6 +56,15 @@ public:
         if (m_fs.readLimit() > 0 && size > m_fs.readLimit())
             size = m_fs.readLimit();
         return m_inner->read(buffer, size);
+    }
+    void seek(std::uint64_t offset) override
+    {
+        m_fs.step(FileOp::Read, m_path);
+        m_inner->seek(offset);
+    }
+    Permissions permissions() const override
+    {
+        return m_inner->permissions();
     }
 
 private:
@@ -95,6 +107,10 @@ public:
         m_inner->close();
         m_fs.fileClosed(m_path);
     }
+    void setPermissions(Permissions permissions) override
+    {
+        m_inner->setPermissions(permissions);
+    }
 
 private:
     FaultyFileSystem& m_fs;
@@ -106,7 +122,7 @@ private:
 
 const char* fileOpName(FileOp op)
 {
-    return kindOf(op).name;
+    return faultOf(op).name;
 }
 
 const std::array<FileOp, fileOpCount>& allFileOps()
@@ -118,7 +134,10 @@ const std::array<FileOp, fileOpCount>& allFileOps()
         FileOp::Move,
         FileOp::Delete,
         FileOp::CreateFolder,
-        FileOp::CreateTemporary };
+        FileOp::CreateTemporary,
+        FileOp::Create,
+        FileOp::Lock,
+        FileOp::List };
     return ops;
 }
 
@@ -135,7 +154,7 @@ void FaultyFileSystem::failAt(FileOp op, std::uint64_t nth)
 
 int FaultyFileSystem::faultErrno() const
 {
-    return kindOf(m_failOp).error;
+    return faultOf(m_failOp).error;
 }
 
 void FaultyFileSystem::step(FileOp op, const std::string& path)
@@ -144,28 +163,18 @@ void FaultyFileSystem::step(FileOp op, const std::string& path)
     if (m_failAt == 0 || op != m_failOp || count != m_failAt)
         return;
     m_faulted = true;
-    throw FileError(kindOf(op).action, path, std::error_code(kindOf(op).error, std::generic_category()));
+    throw FileError(faultOf(op).action, path, std::error_code(faultOf(op).error, std::generic_category()));
 }
 
-bool FaultyFileSystem::fileExists(const std::string& path)
+PathKind FaultyFileSystem::kindOf(const std::string& path)
 {
-    return m_inner.fileExists(path);
+    return m_inner.kindOf(path);
 }
 
-bool FaultyFileSystem::folderExists(const std::string& path)
-{
-    return m_inner.folderExists(path);
-}
-
-bool FaultyFileSystem::pathExists(const std::string& path)
-{
-    return m_inner.pathExists(path);
-}
-
-void FaultyFileSystem::createFolder(const std::string& path)
+void FaultyFileSystem::createFolder(const std::string& path, Permissions permissions)
 {
     step(FileOp::CreateFolder, path);
-    m_inner.createFolder(path);
+    m_inner.createFolder(path, permissions);
 }
 
 std::unique_ptr<ByteSource> FaultyFileSystem::openRead(const std::string& path)
@@ -176,18 +185,32 @@ std::unique_ptr<ByteSource> FaultyFileSystem::openRead(const std::string& path)
     return std::make_unique<FaultySource>(*this, std::move(inner), path);
 }
 
-std::unique_ptr<ByteSink> FaultyFileSystem::openWrite(const std::string& path)
+std::unique_ptr<ByteSink> FaultyFileSystem::createFile(const std::string& path, Permissions permissions)
 {
-    step(FileOp::Open, path);
-    auto inner = m_inner.openWrite(path);
+    step(FileOp::Create, path);
+    auto inner = m_inner.createFile(path, permissions);
     ++m_openFiles;
     return std::make_unique<FaultySink>(*this, std::move(inner), path);
 }
 
-std::unique_ptr<ByteSink> FaultyFileSystem::createTemporary(const std::string& folder, std::string& path)
+NewName FaultyFileSystem::createNewFile(
+    const std::string& path, Permissions permissions, std::unique_ptr<ByteSink>& sink)
+{
+    step(FileOp::Create, path);
+    std::unique_ptr<ByteSink> inner;
+    const NewName answer = m_inner.createNewFile(path, permissions, inner);
+    if (answer == NewName::Done) {
+        ++m_openFiles;
+        sink = std::make_unique<FaultySink>(*this, std::move(inner), path);
+    }
+    return answer;
+}
+
+std::unique_ptr<ByteSink> FaultyFileSystem::createTemporary(
+    const std::string& folder, Permissions permissions, std::string& path)
 {
     step(FileOp::CreateTemporary, folder);
-    auto inner = m_inner.createTemporary(folder, path);
+    auto inner = m_inner.createTemporary(folder, permissions, path);
     ++m_openFiles;
     return std::make_unique<FaultySink>(*this, std::move(inner), path);
 }
@@ -198,10 +221,33 @@ void FaultyFileSystem::moveFile(const std::string& from, const std::string& to)
     m_inner.moveFile(from, to);
 }
 
+NewName FaultyFileSystem::moveToNewName(const std::string& from, const std::string& to)
+{
+    step(FileOp::Move, from);
+    return m_inner.moveToNewName(from, to);
+}
+
 void FaultyFileSystem::deleteFile(const std::string& path)
 {
     step(FileOp::Delete, path);
     m_inner.deleteFile(path);
+}
+
+std::unique_ptr<FolderLock> FaultyFileSystem::lockFolder(const std::string& folder)
+{
+    step(FileOp::Lock, folder);
+    return m_inner.lockFolder(folder);
+}
+
+void FaultyFileSystem::listFolder(const std::string& folder, const std::function<void(std::string_view)>& visit)
+{
+    step(FileOp::List, folder);
+    m_inner.listFolder(folder, visit);
+}
+
+std::string FaultyFileSystem::realFolder(const std::string& folder)
+{
+    return m_inner.realFolder(folder);
 }
 
 } // namespace tessely::test

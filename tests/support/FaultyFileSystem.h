@@ -12,8 +12,8 @@ namespace tessely::test
 {
 
 /// The file operations that can be made to fail.
-enum class FileOp { Open, Read, Write, Close, Move, Delete, CreateFolder, CreateTemporary };
-inline constexpr std::size_t fileOpCount = 8;
+enum class FileOp { Open, Read, Write, Close, Move, Delete, CreateFolder, CreateTemporary, Create, Lock, List };
+inline constexpr std::size_t fileOpCount = 11;
 /// "open", "read", ... for test messages.
 const char* fileOpName(FileOp op);
 /// Every operation, in declaration order, for sweeps.
@@ -22,8 +22,8 @@ const std::array<FileOp, fileOpCount>& allFileOps();
 /// A file system that passes every call on to another one (the machine's own by default), counts the
 /// calls of each kind and makes the Nth call of one kind fail with a FileError carrying a realistic
 /// reason, as the system would report it: a missing or refused file on open, an I/O error on read, a
-/// full disk on write (after half of the bytes reached the file) and on close, a refused move, delete or
-/// folder creation.
+/// full disk on write (after half of the bytes reached the file) and on close, a refused move, delete,
+/// creation, folder creation, lock or folder listing.
 class FaultyFileSystem final : public FileSystem
 {
 public:
@@ -60,15 +60,19 @@ public:
         return m_closed;
     }
 
-    bool fileExists(const std::string& path) override;
-    bool folderExists(const std::string& path) override;
-    bool pathExists(const std::string& path) override;
-    void createFolder(const std::string& path) override;
+    PathKind kindOf(const std::string& path) override;
+    void createFolder(const std::string& path, Permissions permissions) override;
     std::unique_ptr<ByteSource> openRead(const std::string& path) override;
-    std::unique_ptr<ByteSink> openWrite(const std::string& path) override;
-    std::unique_ptr<ByteSink> createTemporary(const std::string& folder, std::string& path) override;
+    std::unique_ptr<ByteSink> createFile(const std::string& path, Permissions permissions) override;
+    NewName createNewFile(const std::string& path, Permissions permissions, std::unique_ptr<ByteSink>& sink) override;
+    std::unique_ptr<ByteSink> createTemporary(
+        const std::string& folder, Permissions permissions, std::string& path) override;
     void moveFile(const std::string& from, const std::string& to) override;
+    NewName moveToNewName(const std::string& from, const std::string& to) override;
     void deleteFile(const std::string& path) override;
+    std::unique_ptr<FolderLock> lockFolder(const std::string& folder) override;
+    void listFolder(const std::string& folder, const std::function<void(std::string_view)>& visit) override;
+    std::string realFolder(const std::string& folder) override;
 
     /// Counts a call of `op` and throws when it is the planned fault. Used by the wrapped files too.
     void step(FileOp op, const std::string& path);

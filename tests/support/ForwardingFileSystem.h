@@ -6,49 +6,68 @@
 namespace tessely::test
 {
 
-/// Hands every call on to the machine's file system; a test overrides the calls it wants to fail.
+/// Hands every call on to another file system (the machine's own by default); a test overrides the calls it
+/// wants to watch or fail.
 class ForwardingFileSystem : public FileSystem
 {
 public:
-    bool fileExists(const std::string& path) override
+    explicit ForwardingFileSystem(FileSystem& inner = localFileSystem())
+        : m_fs(inner)
     {
-        return m_fs.fileExists(path);
     }
-    bool folderExists(const std::string& path) override
+
+    PathKind kindOf(const std::string& path) override
     {
-        return m_fs.folderExists(path);
+        return m_fs.kindOf(path);
     }
-    bool pathExists(const std::string& path) override
+    void createFolder(const std::string& path, Permissions permissions) override
     {
-        return m_fs.pathExists(path);
-    }
-    void createFolder(const std::string& path) override
-    {
-        m_fs.createFolder(path);
+        m_fs.createFolder(path, permissions);
     }
     std::unique_ptr<ByteSource> openRead(const std::string& path) override
     {
         return m_fs.openRead(path);
     }
-    std::unique_ptr<ByteSink> openWrite(const std::string& path) override
+    std::unique_ptr<ByteSink> createFile(const std::string& path, Permissions permissions) override
     {
-        return m_fs.openWrite(path);
+        return m_fs.createFile(path, permissions);
     }
-    std::unique_ptr<ByteSink> createTemporary(const std::string& folder, std::string& path) override
+    NewName createNewFile(const std::string& path, Permissions permissions, std::unique_ptr<ByteSink>& sink) override
     {
-        return m_fs.createTemporary(folder, path);
+        return m_fs.createNewFile(path, permissions, sink);
+    }
+    std::unique_ptr<ByteSink> createTemporary(
+        const std::string& folder, Permissions permissions, std::string& path) override
+    {
+        return m_fs.createTemporary(folder, permissions, path);
     }
     void moveFile(const std::string& from, const std::string& to) override
     {
         m_fs.moveFile(from, to);
     }
+    NewName moveToNewName(const std::string& from, const std::string& to) override
+    {
+        return m_fs.moveToNewName(from, to);
+    }
     void deleteFile(const std::string& path) override
     {
         m_fs.deleteFile(path);
     }
+    std::unique_ptr<FolderLock> lockFolder(const std::string& folder) override
+    {
+        return m_fs.lockFolder(folder);
+    }
+    void listFolder(const std::string& folder, const std::function<void(std::string_view)>& visit) override
+    {
+        m_fs.listFolder(folder, visit);
+    }
+    std::string realFolder(const std::string& folder) override
+    {
+        return m_fs.realFolder(folder);
+    }
 
 private:
-    FileSystem& m_fs = localFileSystem();
+    FileSystem& m_fs;
 };
 
 } // namespace tessely::test

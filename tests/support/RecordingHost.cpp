@@ -17,11 +17,18 @@ void RecordingHost::setStatus(std::uint64_t number)
 bool RecordingHost::yield()
 {
     calls.emplace_back("yield");
-    if (yieldsBeforeStop == 0)
+    if (yieldsBeforeStop == 0) {
+        stopNow = true;
         return false;
+    }
     if (yieldsBeforeStop > 0)
         --yieldsBeforeStop;
     return true;
+}
+
+bool RecordingHost::stopRequested()
+{
+    return stopNow;
 }
 
 bool RecordingHost::nameFromContact()
@@ -35,12 +42,12 @@ Date RecordingHost::today()
     return date;
 }
 
-std::string ScriptedUi::showOpen(const DialogSetup& setup)
+Selection ScriptedUi::showOpen(const DialogSetup& setup)
 {
     dialogs.push_back(setup);
     if (selections.empty())
         return {};
-    std::string selection = selections.front();
+    Selection selection = selections.front();
     selections.pop_front();
     return selection;
 }

@@ -20,6 +20,8 @@ public:
     void showStatus(bool visible) override;
     void setStatus(std::uint64_t number) override;
     bool yield() override;
+    /// True once a yield has answered that the user asked to stop, or once a test set `stopNow`.
+    bool stopRequested() override;
     bool nameFromContact() override;
     Date today() override;
 
@@ -28,6 +30,8 @@ public:
     Date date { 2026, 12, 6 };
     /// Number of yields to allow before answering that the user asked to stop; negative means never stop.
     long yieldsBeforeStop = -1;
+    /// Makes `stopRequested` answer true from now on (not recorded in `calls`, as jobs ask it often).
+    bool stopNow = false;
     bool visible = false;
 };
 
@@ -35,11 +39,11 @@ public:
 class ScriptedUi : public OperationUi
 {
 public:
-    std::string showOpen(const DialogSetup& setup) override;
+    Selection showOpen(const DialogSetup& setup) override;
     void showMessage(const Message& message) override;
 
     /// The selections the dialog gives, one per call; an exhausted script cancels.
-    std::deque<std::string> selections;
+    std::deque<Selection> selections;
     std::vector<DialogSetup> dialogs;
     std::vector<Message> messages;
 };
