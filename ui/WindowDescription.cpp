@@ -93,15 +93,4 @@ char accessKey(std::string_view caption)
     return 0;
 }
 
-std::string withoutAccessMarks(std::string_view caption)
-{
-    std::string shown;
-    for (std::size_t i = 0; i < caption.size(); ++i) {
-        if (caption[i] == '&' && i + 1 < caption.size())
-            ++i;
-        shown += caption[i];
-    }
-    return shown;
-}
-
 } // namespace tessely

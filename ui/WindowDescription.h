@@ -126,9 +126,6 @@ struct WindowDescription {
 /// ampersand and marks nothing).
 char accessKey(std::string_view caption);
 
-/// A caption as shown, without its access-key marks ("E&xit" shows "Exit"; "&&" shows "&").
-std::string withoutAccessMarks(std::string_view caption);
-
 } // namespace tessely
 
 #endif

@@ -38,21 +38,18 @@ TEST(AccessKey, IsTheCharacterAfterTheFirstSingleAmpersand)
     const struct {
         const char* caption;
         char key;
-        const char* shown;
     } cases[] = {
-        { "&File", 'F', "File" },
-        { "E&xit", 'x', "Exit" },
-        { "Re&Combine vCards into Single", 'C', "ReCombine vCards into Single" },
-        { "Split vCard into Files", 0, "Split vCard into Files" },
-        { "Tom && Jerry", 0, "Tom & Jerry" },
-        { "Tom && &Jerry", 'J', "Tom & Jerry" },
-        { "Trailing&", 0, "Trailing&" },
-        { "", 0, "" },
+        { "&File", 'F' },
+        { "E&xit", 'x' },
+        { "Re&Combine vCards into Single", 'C' },
+        { "Split vCard into Files", 0 },
+        { "Tom && Jerry", 0 },
+        { "Tom && &Jerry", 'J' },
+        { "Trailing&", 0 },
+        { "", 0 },
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
         EXPECT_EQ(accessKey(c.caption), c.key) << c.caption;
-        EXPECT_EQ(withoutAccessMarks(c.caption), c.shown) << c.caption;
-    }
 }
 
 TEST(WindowDescription, NamesAndNumbersAreUniqueAndFramesComeFirst)
