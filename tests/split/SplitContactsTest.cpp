@@ -1,16 +1,20 @@
 #include "split/SplitContacts.h"
 
 #include "platform/FileError.h"
+#include "platform/Paths.h"
 #include "split/ContactLines.h"
 #include "split/CountContacts.h"
 #include "tests/support/RecordingHost.h"
+#include "tests/support/System.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
+#ifndef _WIN32
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 namespace tessely
 {
@@ -90,10 +94,10 @@ TEST(SplitContacts, WritesEachContactToItsNumberedFile)
 
 TEST(SplitContacts, NumberedNamesHaveAtLeastFourDigits)
 {
-    EXPECT_EQ(numberedFileName("/f", 1), "/f/contact0001.vcf");
-    EXPECT_EQ(numberedFileName("/f", 9999), "/f/contact9999.vcf");
-    EXPECT_EQ(numberedFileName("/f", 10000), "/f/contact10000.vcf");
-    EXPECT_EQ(numberedFileName("/f", 32768), "/f/contact32768.vcf");
+    EXPECT_EQ(numberedFileName("/f", 1), joinPath("/f", "contact0001.vcf"));
+    EXPECT_EQ(numberedFileName("/f", 9999), joinPath("/f", "contact9999.vcf"));
+    EXPECT_EQ(numberedFileName("/f", 10000), joinPath("/f", "contact10000.vcf"));
+    EXPECT_EQ(numberedFileName("/f", 32768), joinPath("/f", "contact32768.vcf"));
 }
 
 TEST(SplitContacts, ReportsProgressPerLineOutsideContactsAndReadsNamingOncePerContact)
@@ -139,6 +143,8 @@ TEST(SplitContacts, ResplittingRewritesSameNumbersAndLeavesHigherOnes)
 
 TEST(SplitContacts, HasNoSixteenBitLimits)
 {
+    if (test::runningUnderWine())
+        GTEST_SKIP() << "Wine takes minutes for 32,769 files: each new name is looked for in the whole folder";
     test::TempFolder dir;
     std::string big;
     const std::string card = "BEGIN:VCARD\nEND:VCARD\n";
@@ -187,6 +193,8 @@ TEST(SplitContacts, AFileInPlaceOfTheOutputFolderEndsTheJobWithAnError)
     EXPECT_EQ(readFile(dir.file("Split-vCards")), "not a folder");
 }
 
+#ifndef _WIN32
+// Windows has no such permission bits; a file that another program holds is the Windows file layer's case.
 TEST(SplitContacts, AnUnreadableSourceEndsTheJobWithAnError)
 {
     if (::geteuid() == 0)
@@ -197,6 +205,7 @@ TEST(SplitContacts, AnUnreadableSourceEndsTheJobWithAnError)
     test::RecordingHost host;
     EXPECT_THROW(SplitContacts(localFileSystem(), host, source), FileError);
 }
+#endif
 
 } // namespace
 } // namespace tessely
