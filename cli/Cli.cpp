@@ -42,7 +42,8 @@ Exit status:
   0  success
   1  nothing to process (fewer than two contacts or files), or the job failed
   2  bad usage
-  3  a file that cannot be read or written
+  3  a file or folder that cannot be read or written
+  129, 130, 143  stopped by SIGHUP, SIGINT or SIGTERM
 )";
 
 constexpr const char* splitHelp = R"(Usage: tessely-cli split [--naming=number|contact] FILE

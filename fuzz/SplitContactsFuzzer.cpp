@@ -12,7 +12,8 @@ namespace
 {
 
 /// The files a split must write: a contact opens at a line reading "BEGIN:VCARD" once upper-cased and
-/// trimmed, runs to the first line that is exactly "END:VCARD", and is closed by one at the end of input.
+/// trimmed, runs to the first line that is exactly "END:VCARD" (after a byte-order mark, if any), and is
+/// closed by one at the end of input.
 std::vector<std::string> expectedFiles(std::string_view text)
 {
     std::vector<std::string> files;
@@ -24,11 +25,12 @@ std::vector<std::string> expectedFiles(std::string_view text)
             current = "BEGIN:VCARD\r\n";
             continue;
         }
-        current += line + "\r\n";
-        if (line == "END:VCARD") {
-            files.push_back(current);
+        if (isClosingLine(line)) {
+            files.push_back(current + "END:VCARD\r\n");
             inside = false;
+            continue;
         }
+        current += line + "\r\n";
     }
     if (inside)
         files.push_back(current + "END:VCARD\r\n");

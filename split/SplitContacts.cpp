@@ -1,6 +1,7 @@
 #include "SplitContacts.h"
 
 #include "ContactNamer.h"
+#include "CountContacts.h"
 #include "PrepareOutputFolder.h"
 #include "TakenNames.h"
 #include "platform/FileError.h"
@@ -139,29 +140,6 @@ private:
     std::unique_ptr<TakenNames> m_taken;
 };
 
-/// Reads one line outside any contact. Gives true for an opening line; counts a line that is not blank.
-bool readOutsideLine(LineReader& reader, std::uint64_t& skipped)
-{
-    LinePiece piece;
-    reader.next(piece);
-    bool opening = false;
-    bool blank = false;
-    if (piece.last) {
-        opening = isOpeningLine(piece.text);
-        blank = !opening && isBlankLine(piece.text);
-    } else {
-        LongLineTest line;
-        line.feed(piece.text, true);
-        while (!piece.last && reader.next(piece))
-            line.feed(piece.text, false);
-        opening = line.opening();
-        blank = line.blank();
-    }
-    if (!opening && !blank)
-        ++skipped;
-    return opening;
-}
-
 } // namespace
 
 std::string numberedFileName(const std::string& folder, std::uint64_t number)
@@ -228,7 +206,7 @@ JobResult SplitContacts(FileSystem& fs, JobHost& host, const std::string& source
             result.stopped = true;
             break;
         }
-        if (!readOutsideLine(reader, result.skippedLines))
+        if (!readOutsideContact(reader, result.skippedLines))
             continue;
 
         // The contact runs to the first line that is exactly "END:VCARD"; a source that ends before one

@@ -216,6 +216,23 @@ TEST(Cli, RecombineOfAMissingFileExitsThreeAndWritesNothing)
     EXPECT_EQ(test::listFolder(dir.path()), std::vector<std::string> { "a.vcf" });
 }
 
+TEST(Cli, AFolderAnotherJobWritesIntoEndsTheJobAtOnce)
+{
+    test::TempFolder dir;
+    const std::string source = dir.write("all.vcf", twoCards);
+    std::filesystem::create_directory(dir.file("Split-vCards"));
+    const auto otherJob = localFileSystem().lockFolder(dir.file("Split-vCards"));
+    for (const char* command : { "split", "export" }) {
+        const CliRun r = run({ command, source });
+        EXPECT_EQ(r.status, exitFileError) << command;
+        EXPECT_NE(r.err.find(
+                      "cannot lock folder '" + dir.file("Split-vCards") + "': another job is writing into this folder"),
+            std::string::npos)
+            << r.err;
+    }
+    EXPECT_TRUE(test::listFolder(dir.file("Split-vCards")).empty());
+}
+
 TEST(Cli, NamesAreUsedExactlyAsGiven)
 {
     test::TempFolder dir;

@@ -29,7 +29,24 @@ struct SplitCase {
     std::string source;
     std::uint64_t counted;
     std::vector<std::string> files; // contents of contact0001.vcf, contact0002.vcf, ...
+    std::uint64_t skipped = 0; // non-blank lines outside any contact
 };
+
+/// `text` (ASCII, and "\xC3\xAB" for one "e" with diaeresis) as UTF-16 little endian with its mark.
+std::string utf16(std::string_view text)
+{
+    std::string out = "\xFF\xFE";
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text.substr(i, 2) == "\xC3\xAB") {
+            out += std::string("\xEB\x00", 2);
+            ++i;
+        } else {
+            out += text[i];
+            out += '\0';
+        }
+    }
+    return out;
+}
 
 TEST(SplitContacts, WritesEachContactToItsNumberedFile)
 {
@@ -49,7 +66,34 @@ TEST(SplitContacts, WritesEachContactToItsNumberedFile)
             1,
             { card } },
         { "opening line case and spaces", "  begin:VCard \r\nFN:A\r\nEND:VCARD\r\n", 1, { card } },
-        { "text between contacts dropped", "junk\r\n\r\nBEGIN:VCARD\r\nFN:A\r\nEND:VCARD\r\nnoise\r\n", 1, { card } },
+        { "text between contacts dropped and counted",
+            "junk\r\n\r\n  \r\nBEGIN:VCARD\r\nFN:A\r\nEND:VCARD\r\nnoise\r\n",
+            1,
+            { card },
+            2 },
+        { "an opening line that does not read as one is counted with its contact",
+            "BEGIN:VCARD\t\r\nFN:A\r\nEND:VCARD\r\nBEGIN:VCARD\r\nFN:A\r\nEND:VCARD\r\n",
+            1,
+            { card },
+            3 },
+        { "a byte-order mark before a later contact, as joined files carry",
+            card
+                + "\xEF\xBB\xBF"
+                  "BEGIN:VCARD\r\nFN:B\r\n\xEF\xBB\xBF"
+                  "END:VCARD\r\n"
+                + card,
+            3,
+            { card, "BEGIN:VCARD\r\nFN:B\r\nEND:VCARD\r\n", card } },
+        { "utf-16 is read as utf-8",
+            utf16("BEGIN:VCARD\r\nFN:Zo\xC3\xAB\r\nEND:VCARD\r\nBEGIN:VCARD\r\nFN:A\r\nEND:VCARD\r\n"),
+            2,
+            { "BEGIN:VCARD\r\nFN:Zo\xC3\xAB\r\nEND:VCARD\r\n", card } },
+        { "lines longer than the reader's buffer",
+            "BEGIN:VCARD\r\nPHOTO:" + std::string(200000, 'p') + "\r\nEND:VCARD\r\n" + std::string(100000, 'j')
+                + "\r\n",
+            1,
+            { "BEGIN:VCARD\r\nPHOTO:" + std::string(200000, 'p') + "\r\nEND:VCARD\r\n" },
+            1 },
         { "closing line must be exact",
             "BEGIN:VCARD\r\nFN:A\r\nend:vcard\r\nBEGIN:VCARD\r\nFN:B\r\n END:VCARD\r\nEND:VCARD\r\n",
             2,
@@ -57,7 +101,8 @@ TEST(SplitContacts, WritesEachContactToItsNumberedFile)
         { "nested block ends the contact",
             "BEGIN:VCARD\r\nFN:A\r\nBEGIN:VCARD\r\nX:1\r\nEND:VCARD\r\nY:2\r\nEND:VCARD\r\n",
             2,
-            { "BEGIN:VCARD\r\nFN:A\r\nBEGIN:VCARD\r\nX:1\r\nEND:VCARD\r\n" } },
+            { "BEGIN:VCARD\r\nFN:A\r\nBEGIN:VCARD\r\nX:1\r\nEND:VCARD\r\n" },
+            2 },
         { "truncated last contact is closed",
             "BEGIN:VCARD\r\nFN:A\r\nEND:VCARD\r\nbegin:vcard\r\nFN:B\r\nNOTE:x",
             2,
@@ -70,7 +115,7 @@ TEST(SplitContacts, WritesEachContactToItsNumberedFile)
             "BEGIN:VCARD\r\nFN:Jos\xE9 \xC3\xA9\r\n\tx\x01y\r\nEND:VCARD\r\n",
             1,
             { "BEGIN:VCARD\r\nFN:Jos\xE9 \xC3\xA9\r\n\tx\x01y\r\nEND:VCARD\r\n" } },
-        { "no contacts", "hello\r\nworld\r\n", 0, {} },
+        { "no contacts", "hello\r\nworld\r\n", 0, {}, 2 },
     };
     for (const auto& c : cases) {
         test::TempFolder dir;
@@ -80,6 +125,7 @@ TEST(SplitContacts, WritesEachContactToItsNumberedFile)
         const JobResult result = SplitContacts(localFileSystem(), host, source);
         EXPECT_EQ(result.location, dir.file("Split-vCards")) << c.name;
         EXPECT_EQ(result.count, c.files.size()) << c.name;
+        EXPECT_EQ(result.skippedLines, c.skipped) << c.name;
         std::vector<std::string> names;
         for (std::size_t i = 0; i < c.files.size(); ++i) {
             const std::string path = numberedFileName(result.location, i + 1);
