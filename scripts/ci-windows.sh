@@ -14,13 +14,16 @@ export WINEPREFIX=$PWD/build-windows/wine-prefix
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES=mscoree,mshtml=
 unset DISPLAY WAYLAND_DISPLAY
+# A server left from an earlier run of this prefix goes first.
+if [ -d "$WINEPREFIX" ]; then wineserver -k 2>/dev/null || true; fi
 rm -rf "$WINEPREFIX" "$WINEPREFIX.lock"
 wine wineboot --init >/dev/null 2>&1
 wineserver -w
 touch "$WINEPREFIX/.tessely-ready"
-# One Wine server for the whole stage rather than one per test program; this prefix is ours to stop.
-wineserver -p
-trap 'wineserver -k || true' EXIT
+# One Wine server for the whole stage rather than one per test program; it ends 30 seconds after the last
+# program, and this prefix is ours to stop at the end.
+wineserver -p30
+trap 'wineserver -k 2>/dev/null || true' EXIT
 echo "Wine prefix: $((SECONDS - start)) s"
 
 ctest --test-dir build-windows --output-on-failure -j "$(nproc)"
