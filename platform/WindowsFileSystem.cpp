@@ -238,12 +238,15 @@ bool isDeviceName(std::wstring_view name)
     return (digit >= L'0' && digit <= L'9') || digit == L'\u00B9' || digit == L'\u00B2' || digit == L'\u00B3';
 }
 
-/// True when Windows would refuse `name` for a new file, or store it under another name: characters that
-/// no file name may hold (a colon would even name a stream inside another file), a trailing dot or space,
-/// which the system drops, and device names.
+/// The most UTF-16 units a name may have on NTFS, FAT and exFAT alike.
+constexpr std::size_t longestName = 255;
+
+/// True when Windows would refuse `name` for a new file, or store it under another name: names too long,
+/// characters that no file name may hold (a colon would even name a stream inside another file), a trailing
+/// dot or space, which the system drops, and device names.
 bool nameRefused(std::wstring_view name)
 {
-    if (name.empty() || name == L"." || name == L"..")
+    if (name.empty() || name == L"." || name == L".." || name.size() > longestName)
         return true;
     for (const wchar_t c : name)
         if (c < 32 || std::wstring_view(L"<>:\"/\\|?*").find(c) != std::wstring_view::npos)

@@ -135,10 +135,13 @@ private:
 TEST(WindowsFileSystem, NewNamesThatWindowsCannotKeepAreRefusedNotFailed)
 {
     const struct {
-        const char* name;
+        std::string name;
         NewName answer;
     } cases[] = {
         { "John Doe.vcf", NewName::Done },
+        { std::string(251, 'n') + ".vcf", NewName::Done },
+        // Longer than the 255 characters a file name may have.
+        { std::string(252, 'n') + ".vcf", NewName::Refused },
         { "Zo\xC3\xAB \xD0\x98\xD0\xB2\xD0\xB0\xD0\xBD \xE6\x9D\x8E.vcf", NewName::Done },
         { "CON-#1.vcf", NewName::Done },
         { "Console.vcf", NewName::Done },
