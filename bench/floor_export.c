@@ -53,6 +53,31 @@ static void flushOut(void)
     outUsed = 0;
 }
 
+static void put(const char* p, size_t n);
+
+/* One cell as Tessely writes it: a cell that would start a formula gets a leading apostrophe, a cell
+ * holding a double quote is quoted with its quotes doubled. */
+static void putCell(const char* p, size_t n)
+{
+    const int guard = n > 0 && (*p == '=' || *p == '+' || *p == '-' || *p == '@' || *p == '\t' || *p == '\r');
+    const char* quote = memchr(p, '"', n);
+    if (!quote) {
+        if (guard)
+            put("'", 1);
+        put(p, n);
+        return;
+    }
+    put(guard ? "\"'" : "\"", guard ? 2 : 1);
+    const char* e = p + n;
+    for (; quote; quote = memchr(p, '"', (size_t)(e - p))) {
+        put(p, (size_t)(quote + 1 - p));
+        put("\"", 1);
+        p = quote + 1;
+    }
+    put(p, (size_t)(e - p));
+    put("\"", 1);
+}
+
 static void put(const char* p, size_t n)
 {
     if (outUsed + n > sizeof outBuffer) {
@@ -270,7 +295,7 @@ int main(int argc, char** argv)
     for (size_t k = 0; k < nameCount; ++k) {
         if (k)
             put(",", 1);
-        put(names[k], nameLength[k]);
+        putCell(names[k], nameLength[k]);
     }
     put("\r\n", 2);
     Slice* row = calloc(nameCount + 1, sizeof *row);
@@ -288,7 +313,7 @@ int main(int argc, char** argv)
         for (size_t k = 0; k < nameCount; ++k) {
             if (k)
                 put(",", 1);
-            put(row[k].text, row[k].length);
+            putCell(row[k].text, row[k].length);
         }
         put("\r\n", 2);
     }
