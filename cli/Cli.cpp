@@ -218,11 +218,19 @@ Selection recombineSelection(FileSystem& fs, const std::string& base, const std:
 {
     Selection selection;
     std::string realFolder;
+    // Files are mostly given in one folder: its real path is asked for once per distinct spelling.
+    std::string lastFolder;
+    std::string lastReal;
+    // Each file is checked when the job opens it: a file that cannot be read ends the job before the
+    // combined file replaces anything.
     for (const std::string& file : files) {
         const std::string path = absolutePath(base, file);
-        requireInputFile(fs, path);
         const std::string folder = GetParentFolderName(path);
-        const std::string real = fs.realFolder(openableFolder(folder));
+        if (folder != lastFolder || lastReal.empty()) {
+            lastFolder = folder;
+            lastReal = fs.realFolder(openableFolder(folder));
+        }
+        const std::string& real = lastReal;
         if (selection.names.empty()) {
             selection.folder = folder;
             realFolder = real;

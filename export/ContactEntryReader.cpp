@@ -15,8 +15,9 @@ constexpr std::string_view closingLine = "END:VCARD";
 /// True when the whole line is a byte-order mark and then a line that closes a contact.
 bool closesAfterMark(std::string_view raw)
 {
-    const std::string_view line = withoutByteOrderMark(raw);
-    return line.size() != raw.size() && NormalizeExportLine(line) == closingLine;
+    if (raw.substr(0, byteOrderMark.size()) != byteOrderMark)
+        return false;
+    return NormalizeExportLine(raw.substr(byteOrderMark.size())) == closingLine;
 }
 
 /// A sink that only lets the parser measure the line.
@@ -177,7 +178,7 @@ bool ContactEntryReader::next(ContactEvent& event)
         }
         // A file that ends inside a contact closes it there, so the contact still gets its row.
         bool hasColon = false;
-        if (m_reader.atEnd() || !readInsideLine(event, hasColon)) {
+        if (!readInsideLine(event, hasColon)) {
             m_inside = false;
             event.kind = ContactEvent::Kind::End;
             return true;
@@ -209,10 +210,11 @@ void ContactEntryReader::hold(HeldText& part, std::string_view text, std::size_t
 
 bool ContactEntryReader::readInsideLine(ContactEvent& event, bool& hasColon)
 {
-    event.line = m_reader.linePosition();
-    event.field = {};
     LinePiece piece;
-    m_reader.next(piece);
+    if (!m_reader.next(piece))
+        return false;
+    event.line = m_reader.lineStart();
+    event.field = {};
     if (!piece.last) {
         readLongLine(piece);
         if (isClosing(m_parser) || m_closing == closingLine)
@@ -235,10 +237,26 @@ bool ContactEntryReader::readInsideLine(ContactEvent& event, bool& hasColon)
         event.value.text = event.value.held ? std::string_view(m_long.after) : std::string_view();
         return true;
     }
-    NormalizeExportLine(piece.text, m_line);
-    if (m_line == closingLine || closesAfterMark(piece.text))
+    const std::string_view raw = piece.text;
+    if (!m_values) {
+        // The names alone: only the text before the first colon is normalised, and a colon-less line,
+        // which is no entry and cannot close the contact, is not normalised at all.
+        const auto colon = raw.find(':');
+        if (colon == std::string_view::npos) {
+            event.value = {};
+            return true;
+        }
+        const std::string_view field = normalizeExportLineInto(raw.substr(0, colon), m_line);
+        if ((field == "END" && NormalizeExportLine(raw) == closingLine) || closesAfterMark(raw))
+            return false;
+        hasColon = true;
+        hold(event.field, field, m_limits.nameBytes, true);
+        event.value = {};
+        return true;
+    }
+    const std::string_view line = normalizeExportLineInto(raw, m_line);
+    if (line == closingLine || closesAfterMark(raw))
         return false;
-    const std::string_view line = m_line;
     const auto colon = line.find(':');
     hasColon = colon != std::string_view::npos;
     if (!hasColon) {

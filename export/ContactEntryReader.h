@@ -110,7 +110,7 @@ private:
 
     /// Reads one line outside any contact; true for an opening line.
     bool readOutsideLine();
-    /// Reads one line inside a contact into the event; false when it closes the contact.
+    /// Reads one line inside a contact into the event; false when it closes the contact or the file ends.
     bool readInsideLine(ContactEvent& event, bool& hasColon);
     void readLongLine(LinePiece& piece);
     void hold(HeldText& part, std::string_view text, std::size_t limit, bool hashed);

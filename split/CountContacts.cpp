@@ -29,14 +29,14 @@ bool readOutsideContact(LineReader& reader, std::uint64_t& skipped)
     return opening;
 }
 
-std::uint64_t CountContacts(FileSystem& fs, const std::string& source)
+std::uint64_t CountContacts(FileSystem& fs, const std::string& source, std::uint64_t enough)
 {
     if (!fs.fileExists(source))
         return 0;
     LineReader reader(fs.openRead(source));
     std::uint64_t count = 0;
     std::uint64_t skipped = 0;
-    while (!reader.atEnd())
+    while (count < enough && !reader.atEnd())
         count += readOutsideContact(reader, skipped) ? 1 : 0;
     return count;
 }
