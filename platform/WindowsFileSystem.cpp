@@ -324,6 +324,11 @@ bool nameTaken(const std::wstring& path, DWORD error)
     return error == ERROR_ACCESS_DENIED && ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+bool isFolder(DWORD attributes)
+{
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
 bool isPlainFolder(DWORD attributes)
 {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0
@@ -477,17 +482,22 @@ public:
     std::unique_ptr<ByteSource> openRead(const std::string& path) override
     {
         const std::wstring wide = windowsPath("cannot open file", path);
-        // Devices and folders are refused before they are opened: opening a device may act on it.
-        const PathKind kind = kindOfPath(wide);
-        if (kind == PathKind::Folder || kind == PathKind::Other)
+        // A device is refused before it is opened, since opening one may act on it; the name alone tells.
+        if (isDevicePath(wide))
             throw FileError("cannot open file", path, FileErrc::NotRegularFile);
         // Others may read the file too, but nobody may change it while it is read.
         Handle file(::CreateFileW(
             wide.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-        if (!file.valid())
-            throw windowsError("cannot open file", path);
+        if (!file.valid()) {
+            const DWORD error = ::GetLastError();
+            // A folder cannot be opened as a file at all: the system calls that "access denied".
+            if (error == ERROR_ACCESS_DENIED && isFolder(::GetFileAttributesW(wide.c_str())))
+                throw FileError("cannot open file", path, FileErrc::NotRegularFile);
+            throw windowsError("cannot open file", path, error);
+        }
         BY_HANDLE_FILE_INFORMATION info {};
-        if (kindOfOpened(file.get()) != PathKind::File || !::GetFileInformationByHandle(file.get(), &info))
+        if (::GetFileType(file.get()) != FILE_TYPE_DISK || !::GetFileInformationByHandle(file.get(), &info)
+            || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
             throw FileError("cannot open file", path, FileErrc::NotRegularFile);
         const Permissions permissions = (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0 ? 0444 : 0666;
         return std::make_unique<HandleSource>(std::move(file), path, permissions);
