@@ -37,8 +37,10 @@ class Tool:
     """One program measured on one input: `command(work)` gives the argv and working folder, `output(work)`
     the folder to clear before each run."""
 
-    def __init__(self, name, command, output, floor=False):
+    def __init__(self, name, command, output, floor=False, versus=None):
         self.name, self.command, self.output, self.floor = name, command, output, floor
+        # The floor this tool is compared with, when it is not the group's own floor.
+        self.versus = versus
         self.walls, self.peaks = [], []
 
 
@@ -136,7 +138,9 @@ def table_rows(group, size, place, mbytes, tools, counts):
     floor_median = statistics.median(floor.walls) if floor else None
     for tool in tools:
         median = statistics.median(tool.walls)
-        ratio = f"{median / floor_median:.2f}x" if floor_median else ""
+        versus = next((t for t in tools if t.name == tool.versus), None)
+        reference = statistics.median(versus.walls) if versus else floor_median
+        ratio = f"{median / reference:.2f}x" if reference else ""
         count = counts.get(tool.name, size)
         rows.append(f"| {group} | {size:,} | {place} | {tool.name} | {median:.3f} ({min(tool.walls):.3f}–"
                     f"{max(tool.walls):.3f}) | {ratio} | {count / median:,.0f} | {mbytes / median:,.1f} | "
@@ -216,9 +220,14 @@ def main():
                 if named:
                     split_tools.append(Tool("tessely-cli split --naming=contact",
                                             lambda w: ([cli, "split", "--naming=contact", own("n")], w),
-                                            lambda w: os.path.join(w, "n", "Split-vCards")))
-                split_tools.append(Tool("C floor", lambda w: ([floor_split, source, os.path.join(w, "floor")], w),
-                                        lambda w: os.path.join(w, "floor"), floor=True))
+                                            lambda w: os.path.join(w, "n", "Split-vCards"),
+                                            versus="C floor, final names"))
+                    split_tools.append(Tool("C floor, final names",
+                                            lambda w: ([floor_split, source, os.path.join(w, "floor-n"), "--names"], w),
+                                            lambda w: os.path.join(w, "floor-n"), floor=same))
+                if not same:
+                    split_tools.append(Tool("C floor", lambda w: ([floor_split, source, os.path.join(w, "floor")], w),
+                                            lambda w: os.path.join(w, "floor"), floor=True))
                 if not same:
                     split_tools.append(Tool("awk", lambda w: (["awk", AWK_SPLIT, source], os.path.join(w, "awk")),
                                             lambda w: os.path.join(w, "awk")))
@@ -230,6 +239,10 @@ def main():
                     print(f"# split {size} {'same-name ' if same else ''}on {place}", file=sys.stderr)
                     measure(split_tools, work, args.reps)
                     floor_out = os.path.join(work, "floor")
+                    if named:
+                        floor_named = len(os.listdir(os.path.join(work, "floor-n")))
+                        if floor_named != size:
+                            problems.append(f"floor with final names {size} {place}: {floor_named} files")
                     if not same:
                         compare_folders(os.path.join(work, "t", "Split-vCards"), floor_out,
                                         f"split {size} {place}", problems)

@@ -1,7 +1,9 @@
 /* A plain C floor for the raw-format CSV export: maps the input and reads it twice, once to collect the
  * distinct field names in order of first appearance and once to write one row per contact, so that
  * only one contact is held at a time. Lines are normalised as Tessely does (commas deleted, ";" made a
- * space, upper case, spaces trimmed), but upper-casing covers ASCII letters only.
+ * space, upper case, spaces trimmed), but upper-casing covers ASCII letters only. Line ends are found
+ * with memchr, the first pass normalises only the part before a line's first colon, and the table goes
+ * out through one large buffer with plain write calls.
  * Usage: floor_export INPUT OUTDIR   (writes OUTDIR/Contacts_Export.csv) */
 #include <fcntl.h>
 #include <stdint.h>
@@ -19,6 +21,76 @@ typedef struct {
 } Slice;
 
 static const char *data, *dataEnd;
+static const char *nextCr, *nextLf;
+
+/* The end of the line that starts at p: the first CR or LF, each searched once per stretch of input. */
+static const char* lineEnd(const char* p)
+{
+    if (nextCr < p) {
+        nextCr = memchr(p, '\r', (size_t)(dataEnd - p));
+        if (!nextCr)
+            nextCr = dataEnd;
+    }
+    if (nextLf < p) {
+        nextLf = memchr(p, '\n', (size_t)(dataEnd - p));
+        if (!nextLf)
+            nextLf = dataEnd;
+    }
+    return nextCr < nextLf ? nextCr : nextLf;
+}
+
+/* The table's bytes on their way out: one large buffer, written with plain write calls. */
+static int outFile;
+static char outBuffer[1 << 22];
+static size_t outUsed;
+
+static void flushOut(void)
+{
+    if (outUsed && write(outFile, outBuffer, outUsed) != (ssize_t)outUsed) {
+        perror("write");
+        exit(1);
+    }
+    outUsed = 0;
+}
+
+static void put(const char* p, size_t n);
+
+/* One cell as Tessely writes it: a cell that would start a formula gets a leading apostrophe, a cell
+ * holding a double quote is quoted with its quotes doubled. */
+static void putCell(const char* p, size_t n)
+{
+    const int guard = n > 0 && (*p == '=' || *p == '+' || *p == '-' || *p == '@' || *p == '\t' || *p == '\r');
+    const char* quote = memchr(p, '"', n);
+    if (!quote) {
+        if (guard)
+            put("'", 1);
+        put(p, n);
+        return;
+    }
+    put(guard ? "\"'" : "\"", guard ? 2 : 1);
+    const char* e = p + n;
+    for (; quote; quote = memchr(p, '"', (size_t)(e - p))) {
+        put(p, (size_t)(quote + 1 - p));
+        put("\"", 1);
+        p = quote + 1;
+    }
+    put(p, (size_t)(e - p));
+    put("\"", 1);
+}
+
+static void put(const char* p, size_t n)
+{
+    if (outUsed + n > sizeof outBuffer) {
+        flushOut();
+        if (n > sizeof outBuffer) {
+            if (write(outFile, p, n) != (ssize_t)n)
+                exit(1);
+            return;
+        }
+    }
+    memcpy(outBuffer + outUsed, p, n);
+    outUsed += n;
+}
 static char* scratch; /* the current contact's normalised entries, one after another */
 static size_t scratchUsed, scratchSize;
 static size_t *entryStart, entryCount, entryLimit;
@@ -113,17 +185,16 @@ static Slice normalise(const char* p, const char* e)
     return s;
 }
 
-/* Reads the next contact into the entries; 0 at the end of the input. */
-static int nextContact(const char** cursor)
+/* Reads the next contact into the entries; 0 at the end of the input. With namesOnly, only the part of a
+ * line before its first colon is normalised, which is all the first pass needs. */
+static int nextContact(const char** cursor, int namesOnly)
 {
     const char* p = *cursor;
     int inside = 0;
     scratchUsed = 0;
     entryCount = 0;
     while (p < dataEnd) {
-        const char* eol = p;
-        while (eol < dataEnd && *eol != '\r' && *eol != '\n')
-            ++eol;
+        const char* eol = lineEnd(p);
         const char* next = eol;
         if (next < dataEnd && *next == '\r')
             ++next;
@@ -133,7 +204,19 @@ static int nextContact(const char** cursor)
             Slice s = trim(p, eol);
             inside = s.length == 11 && strncasecmp(s.text, "BEGIN:VCARD", 11) == 0;
         } else {
-            Slice s = normalise(p, eol);
+            const char* cut = eol;
+            if (namesOnly) {
+                const char* colon = memchr(p, ':', (size_t)(eol - p));
+                /* a colon-less line holds no name; "END:VCARD" is told by its name part */
+                if (!colon) {
+                    p = next;
+                    continue;
+                }
+                Slice name = trim(p, colon);
+                if (!(name.length == 3 && strncasecmp(name.text, "END", 3) == 0))
+                    cut = colon + 1;
+            }
+            Slice s = normalise(p, cut);
             if (memchr(s.text, ':', s.length)) {
                 if (entryCount == entryLimit)
                     entryStart = grow(entryStart, &entryLimit, sizeof *entryStart);
@@ -186,11 +269,12 @@ int main(int argc, char** argv)
     if (data == MAP_FAILED)
         return 1;
     dataEnd = data + info.st_size;
+    nextCr = nextLf = data - 1;
     slots = calloc(slotCount, sizeof *slots);
 
     const char* cursor = data;
     unsigned long contacts = 0;
-    while (nextContact(&cursor)) {
+    while (nextContact(&cursor, 1)) {
         ++contacts;
         for (size_t k = 0; k < entryCount; ++k) {
             Slice name, value;
@@ -203,21 +287,21 @@ int main(int argc, char** argv)
 
     char path[4096];
     snprintf(path, sizeof path, "%s/Contacts_Export.csv", argv[2]);
-    FILE* out = fopen(path, "wb");
-    if (!out) {
+    outFile = open(path, O_WRONLY | O_CREAT | O_TRUNC, 0666);
+    if (outFile < 0) {
         perror(path);
         return 1;
     }
-    setvbuf(out, NULL, _IOFBF, 1 << 20);
     for (size_t k = 0; k < nameCount; ++k) {
         if (k)
-            fputc(',', out);
-        fwrite(names[k], 1, nameLength[k], out);
+            put(",", 1);
+        putCell(names[k], nameLength[k]);
     }
-    fputs("\r\n", out);
+    put("\r\n", 2);
     Slice* row = calloc(nameCount + 1, sizeof *row);
     cursor = data;
-    while (nextContact(&cursor)) {
+    nextCr = nextLf = data - 1;
+    while (nextContact(&cursor, 0)) {
         memset(row, 0, (nameCount + 1) * sizeof *row);
         for (size_t k = 0; k < entryCount; ++k) {
             Slice name, value;
@@ -228,12 +312,13 @@ int main(int argc, char** argv)
         }
         for (size_t k = 0; k < nameCount; ++k) {
             if (k)
-                fputc(',', out);
-            fwrite(row[k].text, 1, row[k].length, out);
+                put(",", 1);
+            putCell(row[k].text, row[k].length);
         }
-        fputs("\r\n", out);
+        put("\r\n", 2);
     }
-    if (fclose(out) != 0) {
+    flushOut();
+    if (close(outFile) != 0) {
         perror(path);
         return 1;
     }

@@ -42,7 +42,8 @@ Exit status:
   0  success
   1  nothing to process (fewer than two contacts or files), or the job failed
   2  bad usage
-  3  a file that cannot be read or written
+  3  a file or folder that cannot be read or written
+  129, 130, 143  stopped by SIGHUP, SIGINT or SIGTERM
 )";
 
 constexpr const char* splitHelp = R"(Usage: tessely-cli split [--naming=number|contact] FILE
@@ -183,14 +184,14 @@ std::string baseFolder(const CliEnvironment& env)
     // folder is used.
     if (gone || !std::filesystem::equivalent(current, ".", gone) || gone)
         return {};
-    return current.string();
+    return current.u8string();
 }
 
 /// The file's path as given, put after the base folder when it is relative. Nothing else is changed: "." and
 /// ".." are left for the system to resolve after the links before them, as it does when it opens the file.
 std::string absolutePath(const std::string& base, const std::string& file)
 {
-    if (base.empty() || !std::filesystem::path(file).is_relative())
+    if (base.empty() || !isRelativePath(file))
         return file;
     return joinPath(base, file);
 }
@@ -217,11 +218,19 @@ Selection recombineSelection(FileSystem& fs, const std::string& base, const std:
 {
     Selection selection;
     std::string realFolder;
+    // Files are mostly given in one folder: its real path is asked for once per distinct spelling.
+    std::string lastFolder;
+    std::string lastReal;
+    // Each file is checked when the job opens it: a file that cannot be read ends the job before the
+    // combined file replaces anything.
     for (const std::string& file : files) {
         const std::string path = absolutePath(base, file);
-        requireInputFile(fs, path);
         const std::string folder = GetParentFolderName(path);
-        const std::string real = fs.realFolder(openableFolder(folder));
+        if (folder != lastFolder || lastReal.empty()) {
+            lastFolder = folder;
+            lastReal = fs.realFolder(openableFolder(folder));
+        }
+        const std::string& real = lastReal;
         if (selection.names.empty()) {
             selection.folder = folder;
             realFolder = real;

@@ -29,4 +29,8 @@ if [ ! -f "$WINEPREFIX/.tessely-ready" ]; then
         fi
     ) 9>"$WINEPREFIX.lock"
 fi
+# A server that stays 30 seconds after the last program, rather than Wine's 3: CTest starts one program
+# after another, and a server that is just ending can drop the next program's connection. Does nothing
+# when a server already runs.
+wineserver -p30 2>/dev/null || true
 exec wine "$@"

@@ -28,7 +28,8 @@ Outcome runJob(OperationKind kind, OperationUi& ui, FileSystem& fs, JobHost& hos
         const PathKind what = fs.kindOf(source);
         if (what == PathKind::Folder || what == PathKind::Other)
             throw FileError("cannot open file", source, FileErrc::NotRegularFile);
-        if (CountContacts(fs, source) <= 1) {
+        // Two contacts are enough to know that the file is worth a job; the rest is not counted.
+        if (CountContacts(fs, source, 2) <= 1) {
             ui.showMessage(nothingToProcessMessage(kind));
             return Outcome::NothingToProcess;
         }

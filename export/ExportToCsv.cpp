@@ -8,6 +8,8 @@
 #include "platform/TemporaryFile.h"
 #include "split/PrepareOutputFolder.h"
 
+#include <functional>
+#include <memory>
 #include <vector>
 
 namespace tessely
@@ -21,73 +23,148 @@ bool startsFormula(char c)
     return c == '=' || c == '+' || c == '-' || c == '@' || c == '\t' || c == '\r';
 }
 
+/// Hands a cell's text to a visitor, in one piece or in many.
+using CellText = std::function<void(const std::function<void(std::string_view)>&)>;
+
 /// Writes one cell. A cell holding a double quote is quoted with its quotes doubled, so that spreadsheet
 /// programs keep the table's shape; a cell that would start a formula gets a leading apostrophe, which
-/// spreadsheets show as text and never run. Every other cell is written as it stands.
-void writeCell(LineWriter& table, std::string_view cell)
+/// spreadsheets show as text and never run. Every other cell is written as it stands. The text is read
+/// twice, once to see what it needs and once to write it, so it may be of any length.
+void writeCell(LineWriter& table, const CellText& cell)
 {
-    const bool guard = !cell.empty() && startsFormula(cell.front());
-    auto quote = cell.find('"');
-    if (quote == std::string_view::npos) {
-        if (guard)
-            table.write("'");
-        table.write(cell);
-        return;
-    }
-    table.write(guard ? "\"'" : "\"");
-    for (; quote != std::string_view::npos; quote = cell.find('"')) {
-        table.write(cell.substr(0, quote + 1));
+    bool started = false;
+    bool guard = false;
+    bool quoted = false;
+    cell([&](std::string_view text) {
+        if (!started && !text.empty()) {
+            started = true;
+            guard = startsFormula(text.front());
+        }
+        quoted = quoted || text.find('"') != std::string_view::npos;
+    });
+    if (quoted)
         table.write("\"");
-        cell.remove_prefix(quote + 1);
-    }
-    table.write(cell);
-    table.write("\"");
+    if (guard)
+        table.write("'");
+    cell([&](std::string_view text) {
+        if (!quoted) {
+            table.write(text);
+            return;
+        }
+        for (auto quote = text.find('"'); quote != std::string_view::npos; quote = text.find('"')) {
+            table.write(text.substr(0, quote + 1));
+            table.write("\"");
+            text.remove_prefix(quote + 1);
+        }
+        table.write(text);
+    });
+    if (quoted)
+        table.write("\"");
+}
+
+void writeCell(LineWriter& table, std::string_view text)
+{
+    writeCell(table, [text](const std::function<void(std::string_view)>& visit) { visit(text); });
 }
 
 /// One contact's cells, one per column, reused from contact to contact: a cell counts as filled only when
-/// its stamp equals the current contact's generation, so starting a contact clears nothing.
+/// its stamp equals the current contact's generation, so starting a contact clears nothing. A contact holds
+/// at most `limit` bytes of cells; a cell beyond that keeps only the line of its entry and is read again
+/// from the file when the row is written.
 class ContactRow
 {
 public:
-    explicit ContactRow(std::size_t columns)
+    ContactRow(std::size_t columns, std::size_t limit)
         : m_cells(columns)
-        , m_stamps(columns, 0)
+        , m_limit(limit)
     {
     }
 
-    /// Stores `value` in `column`, replacing what an earlier entry of this contact stored there.
-    void set(std::size_t column, std::string_view value)
+    /// Stores the value of the entry on `line` in `column`, replacing what an earlier entry of this contact
+    /// stored there.
+    void set(std::size_t column, const HeldText& value, std::uint64_t line)
     {
-        m_cells[column].assign(value.data(), value.size());
-        m_stamps[column] = m_generation;
+        Cell& cell = m_cells[column];
+        if (cell.stamp == m_generation)
+            m_held -= cell.text.size();
+        cell.stamp = m_generation;
+        cell.line = line;
+        cell.text.clear();
+        cell.reread = !hold(value);
+        if (!cell.reread) {
+            cell.text.assign(value.text);
+            m_held += value.text.size();
+        }
     }
-    /// Appends `text` to the cell of `column`, which this contact has filled.
-    void append(std::size_t column, std::string_view text)
+    /// Appends a continuation to the cell of `column`, which this contact has filled.
+    void append(std::size_t column, const HeldText& text)
     {
-        m_cells[column].append(text.data(), text.size());
+        Cell& cell = m_cells[column];
+        if (cell.reread)
+            return;
+        if (hold(text)) {
+            cell.text.append(text.text);
+            m_held += text.text.size();
+            return;
+        }
+        m_held -= cell.text.size();
+        std::string().swap(cell.text);
+        cell.reread = true;
     }
     /// Writes the cells, "," between them, and the row's end; then starts the next contact.
-    void writeTo(LineWriter& table)
+    void writeTo(LineWriter& table, const std::function<LineReader&()>& source)
     {
         for (std::size_t column = 0; column < m_cells.size(); ++column) {
             if (column > 0)
                 table.write(",");
-            if (m_stamps[column] == m_generation)
-                writeCell(table, m_cells[column]);
+            Cell& cell = m_cells[column];
+            if (cell.stamp != m_generation)
+                continue;
+            if (cell.reread) {
+                writeCell(table, [&](const std::function<void(std::string_view)>& visit) {
+                    streamValue(source(), cell.line, visit);
+                });
+            } else {
+                writeCell(table, cell.text);
+            }
+            // A cell that once held a large value gives its memory back.
+            if (cell.text.capacity() > keptCapacity)
+                std::string().swap(cell.text);
         }
         table.writeLine({});
         ++m_generation;
+        m_held = 0;
     }
 
 private:
-    std::vector<std::string> m_cells;
-    std::vector<std::uint64_t> m_stamps;
+    static constexpr std::size_t keptCapacity = std::size_t { 1 } << 16;
+
+    struct Cell {
+        std::string text;
+        std::uint64_t line = 0;
+        std::uint64_t stamp = 0;
+        bool reread = false;
+    };
+
+    bool hold(const HeldText& text) const
+    {
+        return text.held && m_held + text.text.size() <= m_limit;
+    }
+
+    std::vector<Cell> m_cells;
+    std::size_t m_limit;
+    std::size_t m_held = 0;
     std::uint64_t m_generation = 1;
 };
 
 } // namespace
 
 JobResult ExportToCsv(FileSystem& fs, JobHost& host, const std::string& source)
+{
+    return ExportToCsv(fs, host, source, ExportLimits {});
+}
+
+JobResult ExportToCsv(FileSystem& fs, JobHost& host, const std::string& source, const ExportLimits& limits)
 {
     JobResult result;
     auto input = fs.openRead(source);
@@ -98,12 +175,27 @@ JobResult ExportToCsv(FileSystem& fs, JobHost& host, const std::string& source)
     // The columns must all be known before the header row is written, and a table's worth of cells can be
     // far larger than memory allows, so the source is read twice: once for the field names, then once more
     // to write each contact's row as soon as the contact is complete.
-    FieldNames names;
+    const KeyedHash::Keys keys = KeyedHash::randomKeys();
+    FieldNames names(keys, limits.namesBytes);
     {
-        LineReader reader(std::move(input));
-        ContactEntryReader entries(reader);
-        CollectFieldNames(entries, names);
+        LineReader reader(std::move(input), limits.readBuffer);
+        ContactEntryReader entries(reader, limits, keys, false);
+        ContactEvent event;
+        while (entries.next(event)) {
+            if (event.kind == ContactEvent::Kind::Entry)
+                names.add(event.field, event.line);
+            else if (event.kind == ContactEvent::Kind::End && host.stopRequested())
+                return { 0, result.location, 0, true };
+        }
     }
+
+    // Names and cells too long to hold are read once more from the file when they are written.
+    std::unique_ptr<LineReader> again;
+    const auto rereader = [&]() -> LineReader& {
+        if (!again)
+            again = std::make_unique<LineReader>(fs.openRead(source), limits.readBuffer);
+        return *again;
+    };
 
     // The table is written under a temporary name and moved into place when complete, so a failure keeps
     // the earlier table.
@@ -112,29 +204,35 @@ JobResult ExportToCsv(FileSystem& fs, JobHost& host, const std::string& source)
     for (std::size_t column = 0; column < names.size(); ++column) {
         if (column > 0)
             table.write(",");
-        writeCell(table, names[column]);
+        if (names.held(column)) {
+            writeCell(table, names[column]);
+        } else {
+            writeCell(table, [&](const std::function<void(std::string_view)>& visit) {
+                streamField(rereader(), names.line(column), visit);
+            });
+        }
     }
     table.writeLine({});
 
-    LineReader reader(fs.openRead(source));
-    ContactEntryReader entries(reader);
-    ContactRow row(names.size());
+    LineReader reader(fs.openRead(source), limits.readBuffer);
+    ContactEntryReader entries(reader, limits, keys, true);
+    ContactRow row(names.size(), limits.rowBytes);
     constexpr std::ptrdiff_t none = -1;
     std::ptrdiff_t lastColumn = none;
     ContactEvent event;
     while (entries.next(event)) {
         switch (event.kind) {
         case ContactEvent::Kind::Entry:
-            lastColumn = FindFieldIndex(event.field, names);
+            lastColumn = names.find(event.field);
             if (lastColumn != none)
-                row.set(static_cast<std::size_t>(lastColumn), event.value);
+                row.set(static_cast<std::size_t>(lastColumn), event.value, event.line);
             break;
         case ContactEvent::Kind::Continuation:
             if (lastColumn != none)
                 row.append(static_cast<std::size_t>(lastColumn), event.value);
             break;
         case ContactEvent::Kind::End:
-            row.writeTo(table);
+            row.writeTo(table, rereader);
             lastColumn = none;
             if (host.stopRequested()) {
                 result.stopped = true;

@@ -1,6 +1,7 @@
 #ifndef TESSELY_EXPORT_EXPORTTOCSV_H
 #define TESSELY_EXPORT_EXPORTTOCSV_H
 
+#include "ContactEntryReader.h"
 #include "platform/FileSystem.h"
 #include "platform/JobHost.h"
 
@@ -18,6 +19,9 @@ inline constexpr const char* exportFileName = "Contacts_Export.csv";
 /// a formula is guarded by a leading apostrophe. The table is written under a temporary name and replaces an
 /// earlier one only when complete. Gives the number of contacts and the folder.
 JobResult ExportToCsv(FileSystem& fs, JobHost& host, const std::string& source);
+/// The same with the given limits of what is held in memory (tests make them small to read long lines,
+/// names and cells again from the file).
+JobResult ExportToCsv(FileSystem& fs, JobHost& host, const std::string& source, const ExportLimits& limits);
 
 } // namespace tessely
 

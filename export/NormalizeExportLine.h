@@ -11,6 +11,8 @@ namespace tessely
 /// ";" into a space, upper-cases, and trims leading and trailing spaces. "TEL;TYPE=CELL:555-0100" gives
 /// "TEL TYPE=CELL:555-0100". The result replaces the content of `out`, whose storage is reused.
 void NormalizeExportLine(std::string_view line, std::string& out);
+/// Normalises `line` into `storage` (whose content it replaces) and gives the normalised line, a part of it.
+std::string_view normalizeExportLineInto(std::string_view line, std::string& storage);
 /// The normalised line (see above).
 std::string NormalizeExportLine(std::string_view line);
 

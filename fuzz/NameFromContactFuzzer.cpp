@@ -1,11 +1,16 @@
-// Contact-based names: whatever the contact's lines, the name is safe as a file-name stem (no path
-// separator, none of the characters cleaning removes or turns into spaces, no control character, no space
-// at either end) and stays inside the output folder once made into a path; cleaning a cleaned value
-// changes nothing unless it left a run of spaces, which happens only for runs of 39 or more.
+// Contact-based names: whatever the contact's lines and however they arrive in pieces, the name found while
+// the contact streams past is the one the plain reference finds on the whole, unfolded lines; it is safe as
+// a file-name stem (no path separator, none of the characters cleaning removes or turns into spaces, no
+// control character, no space at either end, no dot at the start, valid UTF-8) and stays inside the output
+// folder once made into a path; cleaning a cleaned value changes nothing unless it left a run of spaces,
+// which happens only for runs of 39 or more.
 #include "FuzzSupport.h"
 #include "platform/Paths.h"
+#include "platform/Text.h"
+#include "split/ContactNamer.h"
 #include "split/NameFromContact.h"
 #include "split/SplitContacts.h"
+#include "tests/support/PlainChain.h"
 
 #include <algorithm>
 
@@ -21,7 +26,7 @@ bool isSafeStem(std::string_view name)
         return false;
     return std::none_of(name.begin(), name.end(), [](char c) {
         return static_cast<unsigned char>(c) < 0x20
-            || std::string_view("/\\:?\";_,|").find(c) != std::string_view::npos;
+            || std::string_view("/\\:?\";_,|*<>").find(c) != std::string_view::npos;
     });
 }
 
@@ -31,7 +36,7 @@ std::size_t longestSpaceRun(std::string_view value)
     std::size_t run = 0;
     std::size_t longest = 0;
     for (const char c : value) {
-        if (std::string_view(":\\/?\"").find(c) != std::string_view::npos)
+        if (std::string_view(":\\/?\"*<>").find(c) != std::string_view::npos)
             continue;
         const bool space = c == ' ' || static_cast<unsigned char>(c) < 0x20
             || std::string_view(";_,|").find(c) != std::string_view::npos;
@@ -45,7 +50,11 @@ std::size_t longestSpaceRun(std::string_view value)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    if (size < 1)
+        return 0;
+    // The first byte chooses how the lines are cut into pieces.
+    const std::size_t pieceSize = 1 + data[0] % 13;
+    const std::string_view text(reinterpret_cast<const char*>(data) + 1, size - 1);
 
     // The whole input as one field value.
     const std::string cleaned = CleanFileName(text);
@@ -63,13 +72,33 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(isSafeStem(local));
     FUZZ_CHECK(local.find('@') == std::string::npos);
 
-    // The input's lines as one contact.
+    // The input's lines as one contact, fed whole and in pieces.
+    std::vector<std::string> lines = referenceLines(text);
+    lines.emplace_back("END:VCARD");
+    const std::string expected = test::plainName(lines);
     ContactLines contact;
-    for (const std::string& line : referenceLines(text))
-        contact.append(line);
+    for (std::size_t i = 0; i + 1 < lines.size(); ++i)
+        contact.append(lines[i]);
     contact.append("END:VCARD");
-    const std::string name = NameFromContact(contact);
+    FUZZ_CHECK(NameFromContact(contact) == expected);
+    ContactNamer namer;
+    namer.start();
+    for (const std::string& line : lines) {
+        const std::string_view whole = line;
+        std::size_t at = 0;
+        do {
+            const std::string_view piece = whole.substr(at, pieceSize);
+            at += piece.size();
+            namer.feed(piece, at == piece.size(), at >= whole.size());
+        } while (at < whole.size());
+    }
+    const std::string name = namer.name();
+    FUZZ_CHECK(name == expected);
+
     FUZZ_CHECK(isSafeStem(name));
+    FUZZ_CHECK(name.empty() || name.front() != '.');
+    FUZZ_CHECK(isValidUtf8(name));
+    FUZZ_CHECK(name.size() <= longestNameKept);
     const std::string folder = "/data/Split-vCards";
     const std::string path = contactFileName(folder, name);
     FUZZ_CHECK(name.empty() == path.empty());

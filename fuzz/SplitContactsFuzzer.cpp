@@ -1,6 +1,7 @@
 // The split engine on a real folder: every contact's bytes land in exactly one numbered file, as a plain
 // model of the contact rules predicts, the count matches the files written, and the input stays as it was.
 #include "FuzzSupport.h"
+#include "platform/Paths.h"
 #include "platform/Text.h"
 #include "split/SplitContacts.h"
 
@@ -11,7 +12,8 @@ namespace
 {
 
 /// The files a split must write: a contact opens at a line reading "BEGIN:VCARD" once upper-cased and
-/// trimmed, runs to the first line that is exactly "END:VCARD", and is closed by one at the end of input.
+/// trimmed, runs to the first line that is exactly "END:VCARD" (after a byte-order mark, if any), and is
+/// closed by one at the end of input.
 std::vector<std::string> expectedFiles(std::string_view text)
 {
     std::vector<std::string> files;
@@ -23,11 +25,12 @@ std::vector<std::string> expectedFiles(std::string_view text)
             current = "BEGIN:VCARD\r\n";
             continue;
         }
-        current += line + "\r\n";
-        if (line == "END:VCARD") {
-            files.push_back(current);
+        if (isClosingLine(line)) {
+            files.push_back(current + "END:VCARD\r\n");
             inside = false;
+            continue;
         }
+        current += line + "\r\n";
     }
     if (inside)
         files.push_back(current + "END:VCARD\r\n");
@@ -48,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     QuietHost host;
     const JobResult result = SplitContacts(localFileSystem(), host, source);
     const std::vector<std::string> files = expectedFiles(text);
-    FUZZ_CHECK(result.location == folder.path() + "/Split-vCards");
+    FUZZ_CHECK(result.location == joinPath(folder.path(), "Split-vCards"));
     FUZZ_CHECK(!result.stopped);
     FUZZ_CHECK(result.count == files.size());
     FUZZ_CHECK(folderNames(result.location).size() == files.size());

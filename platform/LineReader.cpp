@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace tessely
 {
 namespace
@@ -28,6 +32,28 @@ void appendUtf8(std::string& out, unsigned codePoint)
 }
 
 constexpr unsigned replacementCharacter = 0xFFFD;
+
+/// The first CR or LF from `p` on, or `end`. Sixteen bytes at a time where the processor can compare them
+/// at once: a line of a contact is short, and looking for the two terminators apart costs two searches a
+/// line.
+const char* findLineEnd(const char* p, const char* end)
+{
+#if defined(__SSE2__)
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
+    for (; end - p >= 16; p += 16) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const int mask = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(chunk, cr), _mm_cmpeq_epi8(chunk, lf)));
+        if (mask != 0)
+            return p + __builtin_ctz(static_cast<unsigned>(mask));
+    }
+#endif
+    for (; p < end; ++p) {
+        if (*p == '\r' || *p == '\n')
+            return p;
+    }
+    return end;
+}
 
 bool isHighSurrogate(unsigned unit)
 {
@@ -58,7 +84,6 @@ bool LineReader::fill()
         m_end -= m_pos;
         m_pos = 0;
     }
-    m_nextCr = m_nextLf = unknown;
     if (m_end == m_capacity)
         return true;
     const std::size_t got = m_source->read(m_buffer.get() + m_end, m_capacity - m_end);
@@ -132,18 +157,8 @@ std::size_t LineReader::findTerminator()
 {
     if (m_encoding != Encoding::Bytes)
         return findTerminatorUtf16();
-    // Each kind of terminator is looked for with memchr and the place found is kept until the reader
-    // passes it, so every byte of the buffer is searched at most once for each kind: a CR-only file does
-    // not make each line search the whole buffer for an LF.
-    const auto search = [this](char terminator) {
-        const void* hit = std::memchr(m_buffer.get() + m_pos, terminator, m_end - m_pos);
-        return hit == nullptr ? m_end : static_cast<std::size_t>(static_cast<const char*>(hit) - m_buffer.get());
-    };
-    if (m_nextCr == unknown || m_nextCr < m_pos)
-        m_nextCr = search('\r');
-    if (m_nextLf == unknown || m_nextLf < m_pos)
-        m_nextLf = search('\n');
-    return std::min(m_nextCr, m_nextLf);
+    const char* buffer = m_buffer.get();
+    return static_cast<std::size_t>(findLineEnd(buffer + m_pos, buffer + m_end) - buffer);
 }
 
 std::size_t LineReader::findTerminatorUtf16()
@@ -160,6 +175,8 @@ std::size_t LineReader::findTerminatorUtf16()
 void LineReader::takePiece(LinePiece& piece, std::size_t end, bool last)
 {
     piece.first = !m_midLine;
+    if (piece.first)
+        m_lineStart = m_base + m_pos;
     piece.last = last;
     m_midLine = !last;
     if (m_encoding == Encoding::Bytes) {
@@ -188,6 +205,25 @@ void LineReader::takePiece(LinePiece& piece, std::size_t end, bool last)
 
 bool LineReader::next(LinePiece& piece)
 {
+    if (m_encoding == Encoding::Bytes && m_pos < m_end && !m_skipLineFeed && !m_midLine && m_started) {
+        // The common case, a whole line in the buffer, without the general path's checks.
+        const char* buffer = m_buffer.get();
+        const char* terminator = findLineEnd(buffer + m_pos, buffer + m_end);
+        if (terminator != buffer + m_end) {
+            piece.first = true;
+            piece.last = true;
+            piece.text = std::string_view(buffer + m_pos, static_cast<std::size_t>(terminator - (buffer + m_pos)));
+            m_lineStart = m_base + m_pos;
+            m_pos = static_cast<std::size_t>(terminator - buffer) + 1;
+            if (*terminator == '\r') {
+                if (m_pos == m_end)
+                    m_skipLineFeed = true;
+                else if (buffer[m_pos] == '\n')
+                    ++m_pos;
+            }
+            return true;
+        }
+    }
     if (!ensureData()) {
         if (!m_midLine)
             return false;
@@ -248,7 +284,6 @@ void LineReader::seekLine(std::uint64_t position)
     m_eof = false;
     m_skipLineFeed = false;
     m_midLine = false;
-    m_nextCr = m_nextLf = unknown;
 }
 
 bool readWholeLine(LineReader& reader, std::string& storage, std::string_view& line)

@@ -39,6 +39,11 @@ public:
     bool atEnd();
     /// Where the next line starts, to be handed to `seekLine` later. Meant for the moments between lines.
     std::uint64_t linePosition();
+    /// Where the line of the last piece given starts, to be handed to `seekLine` later.
+    std::uint64_t lineStart() const
+    {
+        return m_lineStart;
+    }
     /// Goes to a line start that `linePosition` gave.
     void seekLine(std::uint64_t position);
     /// The size of a line that is sure to come in one piece.
@@ -75,12 +80,9 @@ private:
     bool m_started = false;
     bool m_skipLineFeed = false;
     bool m_midLine = false;
+    std::uint64_t m_lineStart = 0;
     /// A UTF-16 piece as UTF-8.
     std::string m_decoded;
-    /// Where the next CR and the next LF of the buffer are, once looked for.
-    static constexpr std::size_t unknown = static_cast<std::size_t>(-1);
-    std::size_t m_nextCr = unknown;
-    std::size_t m_nextLf = unknown;
 };
 
 /// Gives the next line whole in `line`, gathering its pieces in `storage` when it comes in several. This holds

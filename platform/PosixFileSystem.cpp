@@ -231,17 +231,17 @@ public:
 
     std::unique_ptr<ByteSource> openRead(const std::string& path) override
     {
-        // Whatever is not a regular file is refused before it is opened, since opening a FIFO blocks until a
-        // writer comes and opening a device may act on it; the check is made again on what was opened.
-        const PathKind kind = kindOf(path);
-        if (kind != PathKind::File && kind != PathKind::None && kind != PathKind::BrokenLink)
-            throw FileError("cannot open file", path, FileErrc::NotRegularFile);
+        // O_NONBLOCK: opening a FIFO does not wait for a writer, so whatever is not a regular file is refused
+        // at once, after the open; it changes nothing for reading a regular file.
         int opened = -1;
         do
             opened = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
         while (opened < 0 && errno == EINTR);
-        if (opened < 0)
+        if (opened < 0) {
+            if (errno == ENXIO) // a FIFO without a reader, or a device that is not there
+                throw FileError("cannot open file", path, FileErrc::NotRegularFile);
             throw FileError::fromErrno("cannot open file", path);
+        }
         FileDescriptor fd(opened);
         struct stat info {
         };
@@ -249,7 +249,6 @@ public:
             throw FileError::fromErrno("cannot open file", path);
         if (!S_ISREG(info.st_mode))
             throw FileError("cannot open file", path, FileErrc::NotRegularFile);
-        ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
         return std::make_unique<FileDescriptorSource>(fd.release(), path, info.st_mode & 0777u);
     }
 

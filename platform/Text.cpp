@@ -1,7 +1,9 @@
 #include "Text.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
+#include <cstring>
 #include <iterator>
 
 namespace tessely
@@ -53,7 +55,7 @@ std::size_t sequenceLength(std::string_view text, std::uint32_t& codePoint)
     return length;
 }
 
-std::uint32_t simpleUpper(std::uint32_t codePoint)
+std::uint32_t searchUpper(std::uint32_t codePoint)
 {
     const auto* end = std::end(upperCaseRanges);
     const auto* it
@@ -66,6 +68,21 @@ std::uint32_t simpleUpper(std::uint32_t codePoint)
     if (codePoint > it->last)
         return codePoint;
     return static_cast<std::uint32_t>(static_cast<std::int32_t>(codePoint) + it->delta);
+}
+
+/// The letters of two-byte sequences (Latin, Greek, Cyrillic, Armenian, Hebrew, Arabic...) are looked up
+/// in a table made once, the rest in the ranges.
+constexpr std::uint32_t tabled = 0x800;
+
+std::uint32_t simpleUpper(std::uint32_t codePoint)
+{
+    static const auto table = [] {
+        std::array<std::uint16_t, tabled> upper {};
+        for (std::uint32_t cp = 0; cp < tabled; ++cp)
+            upper[cp] = static_cast<std::uint16_t>(searchUpper(cp));
+        return upper;
+    }();
+    return codePoint < tabled ? table[codePoint] : searchUpper(codePoint);
 }
 
 void appendUtf8(std::string& out, std::uint32_t cp)
@@ -118,6 +135,36 @@ void upperCaseInto(std::string_view text, std::string& out)
         else
             appendUtf8(out, upper);
         i += length;
+    }
+}
+
+void upperCaseBeyondAscii(std::string& text)
+{
+    for (std::size_t i = 0; i < text.size();) {
+        if (static_cast<unsigned char>(text[i]) < 0x80) {
+            ++i;
+            continue;
+        }
+        std::uint32_t codePoint = 0;
+        const std::size_t length = sequenceLength(std::string_view(text).substr(i), codePoint);
+        if (length == 0) {
+            ++i;
+            continue;
+        }
+        const std::uint32_t upper = simpleUpper(codePoint);
+        if (upper == codePoint) {
+            i += length;
+            continue;
+        }
+        thread_local std::string encoded;
+        encoded.clear();
+        appendUtf8(encoded, upper);
+        // Almost every letter keeps its length; the few that do not make the text shift.
+        if (encoded.size() == length)
+            std::memcpy(&text[i], encoded.data(), length);
+        else
+            text.replace(i, length, encoded);
+        i += encoded.size();
     }
 }
 
@@ -233,9 +280,11 @@ bool readsAs(std::string_view line, std::string_view opening)
         if (ascii)
             return equal;
     }
-    // Non-ASCII letters such as the dotless i upper-case to ASCII; a 4-byte-per-letter line is the longest
-    // that could still read as the word.
-    if (trimmed.size() < opening.size() || trimmed.size() > 4 * opening.size())
+    // Only two letters outside ASCII upper-case to ASCII: the dotless i to "I" and the long s to "S", each
+    // two bytes. A line with more bytes than that allows cannot read as the word.
+    const auto twoByteLetters = static_cast<std::size_t>(
+        std::count_if(opening.begin(), opening.end(), [](char c) { return c == 'I' || c == 'S'; }));
+    if (trimmed.size() < opening.size() || trimmed.size() > opening.size() + twoByteLetters)
         return false;
     thread_local std::string upper;
     upperCaseInto(trimmed, upper);

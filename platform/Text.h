@@ -10,6 +10,9 @@ namespace tessely
 /// Upper-cases `text` into `out` (replacing its content): ASCII a-z, and in valid UTF-8 every
 /// letter with a simple upper-case mapping in Unicode. Bytes that are not valid UTF-8 stay as they are.
 void upperCaseInto(std::string_view text, std::string& out);
+/// Upper-cases, in place, the letters of `text` that lie outside ASCII (as `upperCaseInto` does), leaving
+/// ASCII bytes as they are: for text whose ASCII letters are upper-cased already.
+void upperCaseBeyondAscii(std::string& text);
 /// Upper-cases `text` under the rules of `upperCaseInto`.
 std::string upperCase(std::string_view text);
 /// The text without leading and trailing space characters (code 32 only; tabs stay).

@@ -27,9 +27,12 @@ tessely_install_packages() {
     [ -n "$missing" ] || return 0
     if [ "$(id -u)" -eq 0 ]; then
         echo "Installing: $missing"
-        apt-get update -qq
+        # Another package installation on the machine holds apt's locks for a while: wait for it rather
+        # than fail.
+        local wait=(-o DPkg::Lock::Timeout=900)
+        apt-get "${wait[@]}" update -qq
         # shellcheck disable=SC2086
-        DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $missing >/dev/null
+        DEBIAN_FRONTEND=noninteractive apt-get "${wait[@]}" install -y -qq --no-install-recommends $missing >/dev/null
     else
         echo "Missing packages. Run this, then try again:" >&2
         echo "  sudo apt-get install -y $missing" >&2

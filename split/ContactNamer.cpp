@@ -53,6 +53,29 @@ std::uint64_t collapsedRun(std::uint64_t run)
     return run;
 }
 
+/// True when `head`, upper-cased, begins with `prefix`: compared byte by byte while the bytes are ASCII,
+/// through the Unicode table otherwise.
+bool startsWithUpperCased(std::string_view head, std::string_view prefix, std::string& scratch)
+{
+    // Every character takes at least one byte.
+    if (head.size() < prefix.size())
+        return false;
+    bool ascii = true;
+    for (std::size_t i = 0; ascii && i < prefix.size(); ++i) {
+        const char c = head[i];
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            ascii = false;
+            break;
+        }
+        if ((c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c) != prefix[i])
+            return false;
+    }
+    if (ascii)
+        return true;
+    upperCaseInto(head.substr(0, characterPrefixBytes(head, prefix.size())), scratch);
+    return scratch == prefix;
+}
+
 /// True when a line may begin one of the fields: only ASCII letters upper-case to the prefixes' first letters.
 bool mayStartField(char c)
 {
@@ -121,6 +144,20 @@ void ContactNamer::Value::Kept::addSpaces(std::uint64_t count)
 ContactNamer::Value::Value(Step step)
     : m_step(step)
 {
+}
+
+void ContactNamer::Value::reset(Step step)
+{
+    m_step = step;
+    m_started = false;
+    m_run = 0;
+    m_text.reset();
+    m_atSeen = false;
+    m_pendingSpaces = 0;
+    m_inFirstWord = true;
+    m_word.reset();
+    m_wordStripped.reset();
+    m_rest.reset();
 }
 
 void ContactNamer::Value::add(std::string_view bytes)
@@ -287,26 +324,25 @@ void ContactNamer::decide()
     thread_local std::string upper;
     for (std::size_t pass = 0; pass < m_best; ++pass) {
         const std::string_view prefix = prefixes[pass];
-        const std::size_t bytes = characterPrefixBytes(m_head, prefix.size());
-        upperCaseInto(std::string_view(m_head).substr(0, bytes), upper);
-        if (upper != prefix)
+        if (!startsWithUpperCased(m_head, prefix, upper))
             continue;
+        const std::size_t bytes = characterPrefixBytes(m_head, prefix.size());
         // The first usable line of a pass wins; later lines of that pass change nothing.
         if (m_found[pass])
             return;
         m_line = Line::Matched;
         m_pass = pass;
-        m_value = Value(steps[pass]);
-        m_wholeLine = Value(Value::Step::LocalPart);
+        m_value.reset(steps[pass]);
+        m_wholeLine.reset(Value::Step::LocalPart);
         m_colonSeen = false;
         // The value is what follows the line's first colon, which for "FN:", "N:" and "TITLE:" ends the
         // prefix; an "EMAIL" line without any colon gives its whole text.
-        std::string head;
-        head.swap(m_head);
+        m_decided.swap(m_head);
+        m_head.clear();
         if (pass == emailPass)
-            addToLine(head);
+            addToLine(m_decided);
         else
-            m_value.add(std::string_view(head).substr(bytes));
+            m_value.add(std::string_view(m_decided).substr(bytes));
         return;
     }
 }

@@ -39,6 +39,8 @@ public:
     public:
         enum class Step { None, Reorder, LocalPart };
         explicit Value(Step step = Step::None);
+        /// Starts a new value, keeping the memory of the last one.
+        void reset(Step step);
         void add(std::string_view bytes);
         /// True when the cleaned value holds any text.
         bool usable() const
@@ -61,6 +63,15 @@ public:
                 : strip(stripLeading)
                 , stripping(stripLeading)
             {
+            }
+            void reset()
+            {
+                bytes.clear();
+                stripping = strip;
+                pending = 0;
+                low = 0x80;
+                high = 0xBF;
+                valid = true;
             }
             void addByte(char c);
             void addSpaces(std::uint64_t count);
@@ -98,6 +109,7 @@ private:
     std::size_t m_pass = 0;
     /// The first bytes of a logical line, until they tell which field it is.
     std::string m_head;
+    std::string m_decided;
     bool m_colonSeen = false;
     Value m_value;
     /// For "EMAIL" lines: the whole line, in case it has no colon.

@@ -29,19 +29,6 @@ bool parseSuffixNumber(std::string_view text, std::int64_t& number)
     return error == std::errc() && stop == end;
 }
 
-/// Where the "-#N" suffix of a base name starts and its number; 0 when it has none that counts.
-std::int64_t suffixOf(const std::string& base, std::size_t& mark)
-{
-    std::int64_t number = 0;
-    mark = base.rfind(suffixMark);
-    if (mark != std::string::npos) {
-        const std::string_view suffix = trimSpaces(std::string_view(base).substr(mark + suffixMark.size()));
-        if (!parseSuffixNumber(suffix, number))
-            number = 0;
-    }
-    return number;
-}
-
 std::string withSuffix(const std::string& base, std::size_t mark, std::int64_t number, const std::string& extension)
 {
     std::string name(base, 0, mark);
@@ -54,12 +41,24 @@ std::string withSuffix(const std::string& base, std::size_t mark, std::int64_t n
 
 } // namespace
 
+std::int64_t suffixNumber(std::string_view base, std::size_t& mark)
+{
+    std::int64_t number = 0;
+    mark = base.rfind(suffixMark);
+    if (mark != std::string_view::npos) {
+        const std::string_view suffix = trimSpaces(base.substr(mark + suffixMark.size()));
+        if (!parseSuffixNumber(suffix, number))
+            number = 0;
+    }
+    return number;
+}
+
 std::string nextFreeName(std::string_view fileName)
 {
     const std::string base = GetBaseName(fileName);
     const std::string extension = GetExtensionName(fileName);
     std::size_t mark = 0;
-    const std::int64_t number = suffixOf(base, mark);
+    const std::int64_t number = suffixNumber(base, mark);
     // A suffix at the top of the number range has no successor; such a name starts a suffix of its own.
     if (number != 0 && number != std::numeric_limits<std::int64_t>::max())
         return withSuffix(base, mark, number + 1, extension);
@@ -76,7 +75,7 @@ std::string advanceName(std::string_view fileName, std::uint64_t steps)
     while (steps > 0) {
         const std::string base = GetBaseName(name);
         std::size_t mark = 0;
-        const std::int64_t number = suffixOf(base, mark);
+        const std::int64_t number = suffixNumber(base, mark);
         // A positive suffix counts up by one a step: many steps at once, short of the top of the range.
         const auto room = static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max() - 1 - number);
         if (number > 0 && room > 0) {

@@ -1,6 +1,7 @@
 #include "SplitContacts.h"
 
 #include "ContactNamer.h"
+#include "CountContacts.h"
 #include "PrepareOutputFolder.h"
 #include "TakenNames.h"
 #include "platform/FileError.h"
@@ -43,6 +44,17 @@ public:
         m_numbered = numberedFileName(m_location, number);
         m_image.assign("BEGIN:VCARD\r\n");
         m_spill.reset();
+    }
+
+    /// True when adding `more` bytes sends what is held to a temporary file.
+    bool willSpill(std::size_t more) const
+    {
+        return m_image.size() + more >= contactHeldBytes;
+    }
+    /// The bytes of the contact's file held so far.
+    std::string_view held() const
+    {
+        return m_image;
     }
 
     /// Adds bytes of the contact's file.
@@ -139,27 +151,18 @@ private:
     std::unique_ptr<TakenNames> m_taken;
 };
 
-/// Reads one line outside any contact. Gives true for an opening line; counts a line that is not blank.
-bool readOutsideLine(LineReader& reader, std::uint64_t& skipped)
+/// Hands the namer the lines of a contact's file held so far, the opening line left out; a line whose end
+/// is not there yet is handed as a first piece.
+void feedHeld(ContactNamer& namer, std::string_view held)
 {
-    LinePiece piece;
-    reader.next(piece);
-    bool opening = false;
-    bool blank = false;
-    if (piece.last) {
-        opening = isOpeningLine(piece.text);
-        blank = !opening && isBlankLine(piece.text);
-    } else {
-        LongLineTest line;
-        line.feed(piece.text, true);
-        while (!piece.last && reader.next(piece))
-            line.feed(piece.text, false);
-        opening = line.opening();
-        blank = line.blank();
+    held.remove_prefix(std::string_view("BEGIN:VCARD\r\n").size());
+    while (!held.empty()) {
+        const auto end = held.find("\r\n");
+        namer.feed(held.substr(0, end), true, end != std::string_view::npos);
+        if (end == std::string_view::npos)
+            return;
+        held.remove_prefix(end + 2);
     }
-    if (!opening && !blank)
-        ++skipped;
-    return opening;
 }
 
 } // namespace
@@ -187,8 +190,16 @@ std::string contactFileName(const std::string& location, const std::string& name
         return {};
     constexpr std::string_view extension = ".vcf";
     std::string_view stem = name;
-    const std::size_t locationLength = characterCount(location);
-    if (locationLength + 1 + characterCount(stem) + extension.size() > 255) {
+    // The folder is the same for every contact of a job: its length in characters is counted once.
+    thread_local std::string countedLocation;
+    thread_local std::size_t locationLength = 0;
+    if (location != countedLocation) {
+        countedLocation = location;
+        locationLength = characterCount(location);
+    }
+    // A name has no more characters than bytes, so a short one needs no counting.
+    if (locationLength + 1 + stem.size() + extension.size() > 255
+        && locationLength + 1 + characterCount(stem) + extension.size() > 255) {
         // Cut the name so that the whole path is 255 characters.
         if (locationLength >= 250)
             return {};
@@ -228,22 +239,32 @@ JobResult SplitContacts(FileSystem& fs, JobHost& host, const std::string& source
             result.stopped = true;
             break;
         }
-        if (!readOutsideLine(reader, result.skippedLines))
+        if (!readOutsideContact(reader, result.skippedLines))
             continue;
 
         // The contact runs to the first line that is exactly "END:VCARD"; a source that ends before one
         // still gives the contact, closed as if that line had been there.
         writer.start(number);
         namer.start();
+        // The namer reads the contact from what is held when the contact is complete; only a contact too
+        // large to be held is named while it is read.
+        bool following = false;
+        const auto add = [&](std::string_view bytes, bool first, bool last) {
+            if (!following && writer.willSpill(bytes.size() + 2)) {
+                feedHeld(namer, writer.held());
+                following = true;
+            }
+            if (following)
+                namer.feed(bytes, first, last);
+            writer.add(bytes);
+            if (last)
+                writer.add("\r\n");
+        };
         bool closed = false;
         while (!closed && reader.next(piece)) {
             closed = piece.first && piece.last && isClosingLine(piece.text);
-            const std::string_view text = closed ? std::string_view("END:VCARD") : piece.text;
-            namer.feed(text, piece.first, piece.last);
-            writer.add(text);
-            if (piece.last)
-                writer.add("\r\n");
-            else if (host.stopRequested())
+            add(closed ? std::string_view("END:VCARD") : piece.text, piece.first, piece.last);
+            if (!piece.last && host.stopRequested())
                 break;
         }
         if (host.stopRequested()) {
@@ -251,10 +272,16 @@ JobResult SplitContacts(FileSystem& fs, JobHost& host, const std::string& source
             break;
         }
         if (!closed)
-            writer.add("END:VCARD\r\n");
+            add("END:VCARD", true, true);
 
         // The naming choice is read once per contact, when the contact is complete.
-        const bool named = writer.finish(host.nameFromContact() ? namer.name() : std::string());
+        std::string name;
+        if (host.nameFromContact()) {
+            if (!following)
+                feedHeld(namer, writer.held());
+            name = namer.name();
+        }
+        const bool named = writer.finish(name);
         ++number;
         if (named && !host.yield()) {
             result.stopped = true;

@@ -6,6 +6,7 @@
 
 #include <charconv>
 #include <cstring>
+#include <limits>
 
 namespace tessely
 {
@@ -164,6 +165,7 @@ TakenNames::TakenNames(FileSystem& fs, std::string folder)
     : m_fs(fs)
     , m_folder(std::move(folder))
     , m_table(std::make_unique<Table>())
+    , m_chain(std::make_unique<Chain>())
 {
 }
 
@@ -183,8 +185,62 @@ bool TakenNames::holds(const std::string& name)
 {
     if (!m_listed)
         listFolder();
-    return m_table->find(upperCase(name)) != Table::none;
+    upperCaseInto(name, m_upper);
+    return m_table->find(m_upper) != Table::none;
 }
+
+/// The names of a chain of variants, found by their place on it. A start that ends in a positive "-#N"
+/// suffix, or in none that counts, has variants that only count up, "X-#1", "X-#2"..., which are made
+/// directly; any other start (a negative suffix, one near the top of the number range) is followed step by
+/// step as `nextFreeName` does.
+class TakenNames::Chain
+{
+public:
+    void reset(std::string_view start)
+    {
+        m_start.assign(start);
+        m_lastPlace = 0;
+        const auto dot = start.rfind('.');
+        const std::string_view base = dot == std::string_view::npos ? start : start.substr(0, dot);
+        m_extension.assign(dot == std::string_view::npos ? std::string_view() : start.substr(dot + 1));
+        std::size_t mark = 0;
+        const std::int64_t number = suffixNumber(base, mark);
+        constexpr std::int64_t largest = std::numeric_limits<std::int64_t>::max() / 2;
+        m_simple = number >= 0 && number < largest;
+        // A positive suffix goes on counting; without one (or with 0) the first variant gets "-#1".
+        m_prefix.assign(number > 0 ? base.substr(0, mark) : base);
+        m_first = number > 0 ? number + 1 : 1;
+    }
+
+    /// The name at `place` (1 is the first variant); places are asked for in increasing order.
+    const std::string& at(std::uint64_t place)
+    {
+        constexpr auto largest = static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max() / 2);
+        if (m_simple && place < largest) {
+            char digits[24];
+            const auto end
+                = std::to_chars(digits, digits + sizeof digits, m_first + static_cast<std::int64_t>(place) - 1).ptr;
+            m_last.assign(m_prefix);
+            m_last.append("-#");
+            m_last.append(digits, static_cast<std::size_t>(end - digits));
+            m_last.push_back('.');
+            m_last.append(m_extension);
+            return m_last;
+        }
+        m_last = advanceName(m_lastPlace == 0 ? m_start : m_last, place - m_lastPlace);
+        m_lastPlace = place;
+        return m_last;
+    }
+
+private:
+    std::string m_start;
+    std::string m_prefix;
+    std::string m_extension;
+    std::int64_t m_first = 1;
+    bool m_simple = false;
+    std::string m_last;
+    std::uint64_t m_lastPlace = 0;
+};
 
 std::string TakenNames::findFree(const std::string& start, std::uint64_t number)
 {
@@ -193,42 +249,41 @@ std::string TakenNames::findFree(const std::string& start, std::uint64_t number)
     const bool startHeld = holds(start);
     if (!startHeld && !isDeviceName(GetBaseName(start)) && !isNumberedFromOn(start, number)) {
         m_found = start;
+        m_foundUpper = m_upper;
         m_foundPlace = 0;
         return start;
     }
-    std::string candidate = start;
+    Chain& chain = *m_chain;
+    chain.reset(start);
     std::uint64_t place = 0;
-    std::string upper;
-    std::uint32_t entry = startHeld ? m_table->find(upperCase(start)) : Table::none;
+    std::uint32_t entry = startHeld ? m_table->find(m_upper) : Table::none;
     for (;;) {
         if (entry != Table::none) {
             m_passed.emplace_back(entry, place);
             // Jump over the variants already known to be taken.
-            const std::uint64_t known = (*m_table)[entry].taken;
-            if (known > 0) {
-                candidate = advanceName(candidate, known);
-                place += known;
-            }
+            place += (*m_table)[entry].taken;
         }
-        candidate = nextFreeName(candidate);
         ++place;
-        upperCaseInto(candidate, upper);
-        entry = m_table->find(upper);
+        upperCaseInto(chain.at(place), m_upper);
+        entry = m_table->find(m_upper);
         if (entry == Table::none)
             break;
     }
-    m_found = candidate;
+    m_found = chain.at(place);
+    m_foundUpper = m_upper;
     m_foundPlace = place;
-    return candidate;
+    return m_found;
 }
 
 void TakenNames::add(const std::string& name)
 {
     if (!m_listed)
         listFolder();
-    m_table->insert(upperCase(name));
-    if (name != m_found)
+    if (name != m_found) {
+        m_table->insert(upperCase(name));
         return;
+    }
+    m_table->insert(m_foundUpper);
     for (const auto& [entry, place] : m_passed)
         (*m_table)[entry].taken = m_foundPlace - place;
     m_passed.clear();

@@ -50,6 +50,7 @@ public:
 private:
     struct Entry;
     class Table;
+    class Chain;
 
     void listFolder();
 
@@ -57,10 +58,13 @@ private:
     std::string m_folder;
     bool m_listed = false;
     std::unique_ptr<Table> m_table;
+    std::unique_ptr<Chain> m_chain;
     /// The names the last `findFree` passed (as entries) and their places on its chain.
     std::vector<std::pair<std::uint32_t, std::uint64_t>> m_passed;
     std::string m_found;
+    std::string m_foundUpper;
     std::uint64_t m_foundPlace = 0;
+    std::string m_upper;
 };
 
 } // namespace tessely

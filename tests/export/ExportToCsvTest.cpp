@@ -31,10 +31,10 @@ struct Exported {
     std::string table;
 };
 
-Exported exportText(const std::string& source)
+Exported exportText(const std::string& source, const ExportLimits& limits = {})
 {
     test::TempFolder dir;
-    const JobResult result = ExportToCsv(localFileSystem(), quietHost(), dir.write("all.vcf", source));
+    const JobResult result = ExportToCsv(localFileSystem(), quietHost(), dir.write("all.vcf", source), limits);
     EXPECT_EQ(result.location, dir.file("Split-vCards"));
     return { result, readFile(dir.file("Split-vCards/Contacts_Export.csv")) };
 }
@@ -168,7 +168,7 @@ std::string referenceTable(const std::vector<std::string>& lines, std::uint64_t&
             contacts.back().push_back(normalised);
         else if (!contacts.back().empty())
             contacts.back().back() += normalised;
-        inside = normalised != "END:VCARD";
+        inside = normalised != "END:VCARD" && NormalizeExportLine(withoutByteOrderMark(line)) != "END:VCARD";
     }
     if (inside)
         contacts.back().push_back("END:VCARD");
@@ -179,6 +179,8 @@ std::string referenceTable(const std::vector<std::string>& lines, std::uint64_t&
             std::string(trimSpaces(std::string_view(entry).substr(colon + 1))));
     };
     const auto cell = [](std::string text) {
+        if (!text.empty() && std::string_view("=+-@\t").find(text.front()) != std::string_view::npos)
+            text.insert(0, "'");
         if (text.find('"') == std::string::npos)
             return text;
         replaceAll(text, "\"", "\"\"");
@@ -213,13 +215,20 @@ std::string referenceTable(const std::vector<std::string>& lines, std::uint64_t&
 
 TEST(ExportToCsv, StreamingMatchesTheWholeFileReading)
 {
-    const std::vector<std::string> pool = { "BEGIN:VCARD",
+    const std::string longNote = "NOTE:" + std::string(40, 'n') + ", and " + std::string(30, 'm') + "  ";
+    const std::vector<std::string> pool = {
+        "BEGIN:VCARD",
         "begin:vcard",
         " BEGIN:VCARD ",
         "BEGIN:VCARD;",
+        "\xEF\xBB\xBF"
+        "BEGIN:VCARD",
         "END:VCARD",
         "end:vcard",
         "END:VCARD;",
+        ",,,,,,,,,,,,,,,,,,,,,,END:VCARD,,,,,,,,,,,,,,,,,,",
+        "\xEF\xBB\xBF"
+        "  end:vcard",
         "FN:a",
         "fn : b",
         "TEL;CELL:1",
@@ -232,22 +241,74 @@ TEST(ExportToCsv, StreamingMatchesTheWholeFileReading)
         " more,",
         "",
         "  ",
-        "N:x;y;;" };
+        "N:x;y;;",
+        "FN:=SUM(1)",
+        "TEL:+1 555 0100",
+        "@X:-y",
+        "X-A-VERY-LONG-FIELD-NAME-THAT-GOES-ON;TYPE=HOME:v",
+        "x-a-very-long-field-name-that-goes-on,;type=home  :  w",
+        "   spaced   field   :   spaced   value   ",
+        longNote,
+        std::string(50, 'c'),
+        "\xC3,\xA9t\xC3\xA9:\xC3\xA9,\xC3\xA9" + std::string(20, ' ') + "\xC3",
+    };
+    ExportLimits tiny;
+    tiny.nameBytes = 4;
+    tiny.valueBytes = 6;
+    tiny.rowBytes = 10;
+    tiny.namesBytes = 12;
+    tiny.readBuffer = 8;
     std::mt19937 random(20261206);
-    for (int round = 0; round < 200; ++round) {
+    for (int round = 0; round < 300; ++round) {
         std::vector<std::string> lines(random() % 40);
         std::string source;
         for (auto& line : lines) {
             line = pool[random() % pool.size()];
-            source += line + "\r\n";
+            source += line + (random() % 5 == 0 ? "\n" : "\r\n");
         }
         if (!source.empty() && random() % 2 == 0)
-            source.resize(source.size() - 2);
+            source.resize(source.size() - (source.back() == '\n' && source[source.size() - 2] == '\r' ? 2 : 1));
         std::uint64_t count = 0;
         const std::string expected = referenceTable(lines, count);
-        const Exported e = exportText(source);
-        ASSERT_EQ(e.table, expected) << source;
-        ASSERT_EQ(e.result.count, count) << source;
+        // Held in memory, and read again from the file for every name and cell beyond tiny limits.
+        for (const ExportLimits& limits : { ExportLimits {}, tiny }) {
+            const Exported e = exportText(source, limits);
+            ASSERT_EQ(e.table, expected) << source;
+            ASSERT_EQ(e.result.count, count) << source;
+        }
+    }
+}
+
+TEST(ExportToCsv, ReadsJoinedAndUtf16ExportsAndCountsLinesOutsideContacts)
+{
+    const std::string card = "BEGIN:VCARD\r\nFN:a\r\nEND:VCARD\r\n";
+    std::string utf16 = "\xFF\xFE";
+    for (const char c : std::string("BEGIN:VCARD\r\nFN:z\xEB\r\nEND:VCARD\r\n"))
+        utf16 += std::string(1, c) + '\0';
+    const struct {
+        const char* name;
+        std::string source;
+        std::string table;
+        std::uint64_t skipped;
+    } cases[] = {
+        { "a mark before a later contact and its end",
+            card
+                + "\xEF\xBB\xBF"
+                  "BEGIN:VCARD\r\nFN:b\r\n\xEF\xBB\xBF"
+                  "END:VCARD\r\n"
+                + card,
+            "FN\r\nA\r\nB\r\nA\r\n",
+            0 },
+        { "utf-16", utf16, "FN\r\nZ\xC3\x8B\r\n", 0 },
+        { "lines outside contacts counted, blank ones not",
+            "junk\r\n  \r\n\r\nBEGIN:VCARD\t\r\nFN:x\r\nEND:VCARD\r\n" + card,
+            "FN\r\nA\r\n",
+            4 },
+    };
+    for (const auto& c : cases) {
+        const Exported e = exportText(c.source);
+        EXPECT_EQ(e.table, c.table) << c.name;
+        EXPECT_EQ(e.result.skippedLines, c.skipped) << c.name;
     }
 }
 

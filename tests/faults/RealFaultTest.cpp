@@ -8,6 +8,7 @@
 
 #include <csignal>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <grp.h>
 #include <pwd.h>
@@ -159,6 +160,34 @@ TEST(RealFaults, AFileNamedLikeTheOutputFolderEndsTheJobWithExitThree)
     }
 }
 
+TEST(RealFaults, OutputsAreNoMoreOpenThanTheirInput)
+{
+    const struct {
+        unsigned input;
+        unsigned files;
+        unsigned folder;
+    } cases[] = { { 0600, 0600, 0700 }, { 0640, 0640, 0750 }, { 0666, 0644, 0755 }, { 0755, 0644, 0755 } };
+    const mode_t oldMask = ::umask(022);
+    for (const auto& c : cases) {
+        test::TempFolder dir;
+        const std::string source = dir.write("all.vcf", threeCards);
+        ::chmod(source.c_str(), c.input);
+        for (const char* command : { "split", "export" })
+            EXPECT_EQ(runCliHere({ command, source }).status, exitSuccess);
+        const auto modeOf = [](const std::string& path) {
+            struct stat info {
+            };
+            ::stat(path.c_str(), &info);
+            return static_cast<unsigned>(info.st_mode & 0777);
+        };
+        EXPECT_EQ(modeOf(dir.file("Split-vCards")), c.folder) << std::oct << c.input;
+        for (const char* name : { "contact0001.vcf", "Contacts_Export.csv" })
+            EXPECT_EQ(modeOf(dir.file(std::string("Split-vCards/") + name)), c.files)
+                << name << " " << std::oct << c.input;
+    }
+    ::umask(oldMask);
+}
+
 TEST(RealFaults, AStopSignalEndsTheJobWithItsStatusAndLeavesNoUnfinishedFile)
 {
     const struct {
@@ -184,6 +213,51 @@ TEST(RealFaults, AStopSignalEndsTheJobWithItsStatusAndLeavesNoUnfinishedFile)
             EXPECT_TRUE(test::listFolder(dir.file("Split-vCards")).empty()) << c.command;
         }
     }
+}
+
+/// The memory a process holds now, in kilobytes.
+long residentKilobytes()
+{
+    std::ifstream statm("/proc/self/statm");
+    long pages = 0;
+    long resident = 0;
+    statm >> pages >> resident;
+    return resident * (::sysconf(_SC_PAGESIZE) / 1024);
+}
+
+TEST(RealFaults, MemoryStaysBoundedWhateverTheLinesAndContacts)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the address sanitizer keeps freed memory in quarantine";
+#else
+    // Each file is far larger than the memory the jobs may take on top of what the process has.
+    constexpr std::size_t size = 16u << 20;
+    constexpr long allowedKilobytes = 14 * 1024;
+    test::TempFolder dir;
+    const struct {
+        const char* name;
+        std::string text;
+    } files[] = {
+        { "one-line.vcf", threeCards + "BEGIN:VCARD\r\nNOTE:" + std::string(size, 'x') + "\r\nEND:VCARD\r\n" },
+        { "line-feeds.vcf", threeCards + "BEGIN:VCARD\r\nFN:A\r\n" + std::string(size, '\n') + "END:VCARD\r\n" },
+        { "no-line-end.vcf", std::string(size, '\0') },
+        { "name-line.vcf", threeCards + "BEGIN:VCARD\r\nFN:" + std::string(size, 'n') + "\r\nEND:VCARD\r\n" },
+    };
+    for (const auto& file : files) {
+        const std::string source = dir.write(file.name, file.text);
+        for (const std::vector<std::string>& args :
+            std::vector<std::vector<std::string>> { { "split", "--naming=contact", source }, { "export", source } }) {
+            const long before = residentKilobytes();
+            rusage usage {};
+            const CliRun run = runCliInChild(args, [] { return true; });
+            ::getrusage(RUSAGE_CHILDREN, &usage);
+            EXPECT_LE(run.status, exitNothingOrFailed) << file.name << " " << args[0] << ": " << run.err;
+            EXPECT_LT(usage.ru_maxrss - before, allowedKilobytes) << file.name << " " << args[0];
+        }
+        std::filesystem::remove_all(dir.file("Split-vCards"));
+        std::filesystem::remove(source);
+    }
+#endif
 }
 
 /// How a child process gives up the rights of root, which may read and write every file: it runs as the

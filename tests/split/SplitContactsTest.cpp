@@ -1,16 +1,20 @@
 #include "split/SplitContacts.h"
 
 #include "platform/FileError.h"
+#include "platform/Paths.h"
 #include "split/ContactLines.h"
 #include "split/CountContacts.h"
 #include "tests/support/RecordingHost.h"
+#include "tests/support/System.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
+#ifndef _WIN32
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 namespace tessely
 {
@@ -25,7 +29,24 @@ struct SplitCase {
     std::string source;
     std::uint64_t counted;
     std::vector<std::string> files; // contents of contact0001.vcf, contact0002.vcf, ...
+    std::uint64_t skipped = 0; // non-blank lines outside any contact
 };
+
+/// `text` (ASCII, and "\xC3\xAB" for one "e" with diaeresis) as UTF-16 little endian with its mark.
+std::string utf16(std::string_view text)
+{
+    std::string out = "\xFF\xFE";
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text.substr(i, 2) == "\xC3\xAB") {
+            out += std::string("\xEB\x00", 2);
+            ++i;
+        } else {
+            out += text[i];
+            out += '\0';
+        }
+    }
+    return out;
+}
 
 TEST(SplitContacts, WritesEachContactToItsNumberedFile)
 {
@@ -45,7 +66,34 @@ TEST(SplitContacts, WritesEachContactToItsNumberedFile)
             1,
             { card } },
         { "opening line case and spaces", "  begin:VCard \r\nFN:A\r\nEND:VCARD\r\n", 1, { card } },
-        { "text between contacts dropped", "junk\r\n\r\nBEGIN:VCARD\r\nFN:A\r\nEND:VCARD\r\nnoise\r\n", 1, { card } },
+        { "text between contacts dropped and counted",
+            "junk\r\n\r\n  \r\nBEGIN:VCARD\r\nFN:A\r\nEND:VCARD\r\nnoise\r\n",
+            1,
+            { card },
+            2 },
+        { "an opening line that does not read as one is counted with its contact",
+            "BEGIN:VCARD\t\r\nFN:A\r\nEND:VCARD\r\nBEGIN:VCARD\r\nFN:A\r\nEND:VCARD\r\n",
+            1,
+            { card },
+            3 },
+        { "a byte-order mark before a later contact, as joined files carry",
+            card
+                + "\xEF\xBB\xBF"
+                  "BEGIN:VCARD\r\nFN:B\r\n\xEF\xBB\xBF"
+                  "END:VCARD\r\n"
+                + card,
+            3,
+            { card, "BEGIN:VCARD\r\nFN:B\r\nEND:VCARD\r\n", card } },
+        { "utf-16 is read as utf-8",
+            utf16("BEGIN:VCARD\r\nFN:Zo\xC3\xAB\r\nEND:VCARD\r\nBEGIN:VCARD\r\nFN:A\r\nEND:VCARD\r\n"),
+            2,
+            { "BEGIN:VCARD\r\nFN:Zo\xC3\xAB\r\nEND:VCARD\r\n", card } },
+        { "lines longer than the reader's buffer",
+            "BEGIN:VCARD\r\nPHOTO:" + std::string(200000, 'p') + "\r\nEND:VCARD\r\n" + std::string(100000, 'j')
+                + "\r\n",
+            1,
+            { "BEGIN:VCARD\r\nPHOTO:" + std::string(200000, 'p') + "\r\nEND:VCARD\r\n" },
+            1 },
         { "closing line must be exact",
             "BEGIN:VCARD\r\nFN:A\r\nend:vcard\r\nBEGIN:VCARD\r\nFN:B\r\n END:VCARD\r\nEND:VCARD\r\n",
             2,
@@ -53,7 +101,8 @@ TEST(SplitContacts, WritesEachContactToItsNumberedFile)
         { "nested block ends the contact",
             "BEGIN:VCARD\r\nFN:A\r\nBEGIN:VCARD\r\nX:1\r\nEND:VCARD\r\nY:2\r\nEND:VCARD\r\n",
             2,
-            { "BEGIN:VCARD\r\nFN:A\r\nBEGIN:VCARD\r\nX:1\r\nEND:VCARD\r\n" } },
+            { "BEGIN:VCARD\r\nFN:A\r\nBEGIN:VCARD\r\nX:1\r\nEND:VCARD\r\n" },
+            2 },
         { "truncated last contact is closed",
             "BEGIN:VCARD\r\nFN:A\r\nEND:VCARD\r\nbegin:vcard\r\nFN:B\r\nNOTE:x",
             2,
@@ -66,7 +115,7 @@ TEST(SplitContacts, WritesEachContactToItsNumberedFile)
             "BEGIN:VCARD\r\nFN:Jos\xE9 \xC3\xA9\r\n\tx\x01y\r\nEND:VCARD\r\n",
             1,
             { "BEGIN:VCARD\r\nFN:Jos\xE9 \xC3\xA9\r\n\tx\x01y\r\nEND:VCARD\r\n" } },
-        { "no contacts", "hello\r\nworld\r\n", 0, {} },
+        { "no contacts", "hello\r\nworld\r\n", 0, {}, 2 },
     };
     for (const auto& c : cases) {
         test::TempFolder dir;
@@ -76,6 +125,7 @@ TEST(SplitContacts, WritesEachContactToItsNumberedFile)
         const JobResult result = SplitContacts(localFileSystem(), host, source);
         EXPECT_EQ(result.location, dir.file("Split-vCards")) << c.name;
         EXPECT_EQ(result.count, c.files.size()) << c.name;
+        EXPECT_EQ(result.skippedLines, c.skipped) << c.name;
         std::vector<std::string> names;
         for (std::size_t i = 0; i < c.files.size(); ++i) {
             const std::string path = numberedFileName(result.location, i + 1);
@@ -90,10 +140,10 @@ TEST(SplitContacts, WritesEachContactToItsNumberedFile)
 
 TEST(SplitContacts, NumberedNamesHaveAtLeastFourDigits)
 {
-    EXPECT_EQ(numberedFileName("/f", 1), "/f/contact0001.vcf");
-    EXPECT_EQ(numberedFileName("/f", 9999), "/f/contact9999.vcf");
-    EXPECT_EQ(numberedFileName("/f", 10000), "/f/contact10000.vcf");
-    EXPECT_EQ(numberedFileName("/f", 32768), "/f/contact32768.vcf");
+    EXPECT_EQ(numberedFileName("/f", 1), joinPath("/f", "contact0001.vcf"));
+    EXPECT_EQ(numberedFileName("/f", 9999), joinPath("/f", "contact9999.vcf"));
+    EXPECT_EQ(numberedFileName("/f", 10000), joinPath("/f", "contact10000.vcf"));
+    EXPECT_EQ(numberedFileName("/f", 32768), joinPath("/f", "contact32768.vcf"));
 }
 
 TEST(SplitContacts, ReportsProgressPerLineOutsideContactsAndReadsNamingOncePerContact)
@@ -139,6 +189,8 @@ TEST(SplitContacts, ResplittingRewritesSameNumbersAndLeavesHigherOnes)
 
 TEST(SplitContacts, HasNoSixteenBitLimits)
 {
+    if (test::runningUnderWine())
+        GTEST_SKIP() << "Wine takes minutes for 32,769 files: each new name is looked for in the whole folder";
     test::TempFolder dir;
     std::string big;
     const std::string card = "BEGIN:VCARD\nEND:VCARD\n";
@@ -187,6 +239,8 @@ TEST(SplitContacts, AFileInPlaceOfTheOutputFolderEndsTheJobWithAnError)
     EXPECT_EQ(readFile(dir.file("Split-vCards")), "not a folder");
 }
 
+#ifndef _WIN32
+// Windows has no such permission bits; a file that another program holds is the Windows file layer's case.
 TEST(SplitContacts, AnUnreadableSourceEndsTheJobWithAnError)
 {
     if (::geteuid() == 0)
@@ -197,6 +251,7 @@ TEST(SplitContacts, AnUnreadableSourceEndsTheJobWithAnError)
     test::RecordingHost host;
     EXPECT_THROW(SplitContacts(localFileSystem(), host, source), FileError);
 }
+#endif
 
 } // namespace
 } // namespace tessely
