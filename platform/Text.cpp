@@ -215,7 +215,7 @@ void LongLineTest::feed(std::string_view piece, bool first)
     }
     // Non-ASCII letters such as the dotless i upper-case to ASCII; four bytes a letter is the longest text
     // that could still read "BEGIN:VCARD".
-    constexpr std::size_t longestCore = 4 * 11;
+    constexpr std::size_t longestCore = std::size_t { 4 } * 11;
     while (!piece.empty() && m_phase != Phase::Other) {
         switch (m_phase) {
         case Phase::Leading:
