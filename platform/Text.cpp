@@ -85,6 +85,13 @@ std::uint32_t simpleUpper(std::uint32_t codePoint)
     return codePoint < tabled ? table[codePoint] : searchUpper(codePoint);
 }
 
+char asciiUpper(char c)
+{
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+} // namespace
+
 void appendUtf8(std::string& out, std::uint32_t cp)
 {
     if (cp < 0x80) {
@@ -103,13 +110,6 @@ void appendUtf8(std::string& out, std::uint32_t cp)
         out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
     }
 }
-
-char asciiUpper(char c)
-{
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-} // namespace
 
 void upperCaseInto(std::string_view text, std::string& out)
 {
