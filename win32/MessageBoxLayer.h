@@ -1,10 +1,10 @@
 #ifndef TESSELY_WIN32_MESSAGEBOXLAYER_H
 #define TESSELY_WIN32_MESSAGEBOXLAYER_H
 
+#include "Win32Api.h"
 #include "controller/Operation.h"
 
 #include <string>
-#include <windows.h>
 
 namespace tessely
 {

@@ -1,13 +1,12 @@
 #include "NativeWindow.h"
 
+#include "Win32Api.h"
 #include "platform/WideText.h"
 
 #include <algorithm>
 #include <cassert>
 #include <cmath>
-#include <commctrl.h>
 #include <cwchar>
-#include <richedit.h>
 
 namespace tessely
 {

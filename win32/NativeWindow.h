@@ -1,12 +1,12 @@
 #ifndef TESSELY_WIN32_NATIVEWINDOW_H
 #define TESSELY_WIN32_NATIVEWINDOW_H
 
+#include "Win32Api.h"
 #include "ui/WindowDescription.h"
 
 #include <string>
 #include <string_view>
 #include <vector>
-#include <windows.h>
 
 namespace tessely
 {

@@ -2,6 +2,7 @@
 // into the folder given as the only argument: main-window.bmp, main-window-status.bmp (the status label
 // counting as during a job) and about-window.bmp. Used by scripts/screenshot-windows.sh under Wine on a
 // virtual X server; not installed.
+#include "Win32Api.h"
 #include "frmAbout.h"
 #include "frmMain.h"
 
@@ -10,7 +11,6 @@
 #include <fstream>
 #include <string>
 #include <vector>
-#include <windows.h>
 
 namespace
 {

@@ -1,11 +1,11 @@
 #include "SourceDialog.h"
 
 #include "NativeWindow.h"
+#include "Win32Api.h"
 #include "platform/WideText.h"
 #include "recombine/ParseMultiSelection.h"
 
 #include <algorithm>
-#include <cderr.h>
 
 namespace tessely
 {

@@ -1,14 +1,13 @@
 #ifndef TESSELY_WIN32_SOURCEDIALOG_H
 #define TESSELY_WIN32_SOURCEDIALOG_H
 
+#include "Win32Api.h"
 #include "controller/Operation.h"
 
-#include <commdlg.h>
 #include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
-#include <windows.h>
 
 namespace tessely
 {

@@ -2,8 +2,7 @@
 #define TESSELY_WIN32_FRMABOUT_H
 
 #include "NativeWindow.h"
-
-#include <windows.h>
+#include "Win32Api.h"
 
 namespace tessely
 {

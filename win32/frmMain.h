@@ -4,6 +4,7 @@
 #include "MessageBoxLayer.h"
 #include "NativeWindow.h"
 #include "SourceDialog.h"
+#include "Win32Api.h"
 #include "controller/RunOperation.h"
 #include "platform/FileSystem.h"
 #include "platform/JobHost.h"
@@ -11,7 +12,6 @@
 
 #include <cstdint>
 #include <memory>
-#include <windows.h>
 
 namespace tessely
 {

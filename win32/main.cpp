@@ -1,6 +1,5 @@
+#include "Win32Api.h"
 #include "frmMain.h"
-
-#include <windows.h>
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 {

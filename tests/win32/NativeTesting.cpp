@@ -1,8 +1,8 @@
 #include "NativeTesting.h"
 
 #include "platform/WideText.h"
+#include "win32/Win32Api.h"
 
-#include <commctrl.h>
 #include <map>
 #include <thread>
 

@@ -2,12 +2,12 @@
 #define TESSELY_TESTS_WIN32_NATIVETESTING_H
 
 #include "ui/Twips.h"
+#include "win32/Win32Api.h"
 
 #include <chrono>
 #include <functional>
 #include <string>
 #include <vector>
-#include <windows.h>
 
 namespace tessely::test
 {

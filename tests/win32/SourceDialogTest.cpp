@@ -5,13 +5,11 @@
 #include "tests/support/TempFolder.h"
 #include "win32/MessageBoxLayer.h"
 #include "win32/NativeWindow.h"
+#include "win32/Win32Api.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cderr.h>
-#include <commdlg.h>
-#include <dlgs.h>
 #include <filesystem>
 
 namespace tessely

@@ -3,11 +3,11 @@
 #include "NativeTesting.h"
 #include "platform/WideText.h"
 #include "ui/frmAboutDescription.h"
+#include "win32/Win32Api.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <richedit.h>
 
 namespace tessely
 {
