@@ -380,10 +380,11 @@ void NativeControls::layout(int dpi)
         outer.right - outer.left,
         outer.bottom - outer.top,
         SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    // A menu bar that wraps onto a second line takes its height from the client area: give it back.
+    // What the system really draws around the client area decides: a menu bar that wraps onto a second
+    // line, or borders drawn for another density than the one asked for.
     RECT client {};
     GetClientRect(m_window, &client);
-    if (client.bottom < clientHeight || client.right < clientWidth)
+    if (client.bottom != clientHeight || client.right != clientWidth)
         SetWindowPos(m_window,
             nullptr,
             0,

@@ -141,6 +141,29 @@ TEST_F(frmMainNative, LayoutFollowsTheTwipsAtTheWindowsDensity)
     EXPECT_LE(std::abs((frame.top + frame.bottom) - (monitor.rcWork.top + monitor.rcWork.bottom)), 2);
 }
 
+TEST_F(frmMainNative, MovingToAScreenOfAnotherDensityLaysItOutAgain)
+{
+    const WindowDescription& design = frmMainDescription();
+    for (const int dpi : { 144, 192, 96 }) {
+        RECT suggested { 40, 30, 40 + 600, 30 + 500 };
+        SendMessageW(window.window(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+        for (const ControlDescription& control : design.controls)
+            EXPECT_EQ(test::placeOf(GetDlgItem(window.window(), control.id)),
+                twipsToPixels(design.clientRect(control), dpi, dpi))
+                << control.objectName() << " at " << dpi;
+        const SIZE client = test::clientSizeOf(window.window());
+        EXPECT_EQ(client.cx, twipsToPixels(design.clientWidth, dpi)) << dpi;
+        EXPECT_EQ(client.cy, twipsToPixels(design.clientHeight, dpi)) << dpi;
+        RECT frame {};
+        GetWindowRect(window.window(), &frame);
+        EXPECT_EQ(frame.left, suggested.left) << "placed where the system suggests";
+        // Captions grow with the density.
+        LOGFONTW font {};
+        GetObjectW(reinterpret_cast<HFONT>(SendMessageW(window.cmdRun, WM_GETFONT, 0, 0)), sizeof(font), &font);
+        EXPECT_GE(std::abs(font.lfHeight), 11 * dpi / 96 - 1) << dpi;
+    }
+}
+
 TEST_F(frmMainNative, TooltipsComeFromTheCommonControls)
 {
     const WindowDescription& design = frmMainDescription();
