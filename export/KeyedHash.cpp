@@ -51,7 +51,7 @@ void KeyedHash::Sip::block(std::uint64_t m)
 
 KeyedHash::KeyedHash(const Keys& keys)
 {
-    for (int i = 0; i < 2; ++i) {
+    for (std::size_t i = 0; i < 2; ++i) {
         const std::uint64_t k0 = keys[2 * i];
         const std::uint64_t k1 = keys[2 * i + 1];
         m_sums[i] = { k0 ^ 0x736f6d6570736575ULL,

@@ -22,7 +22,8 @@ namespace
 
 bool isSafeStem(std::string_view name)
 {
-    if (!name.empty() && (name.front() == ' ' || name.back() == ' '))
+    // A name cut to the length kept may end where a space was.
+    if (!name.empty() && (name.front() == ' ' || (name.back() == ' ' && name.size() < longestNameKept - 4)))
         return false;
     return std::none_of(name.begin(), name.end(), [](char c) {
         return static_cast<unsigned char>(c) < 0x20

@@ -85,6 +85,13 @@ std::uint32_t simpleUpper(std::uint32_t codePoint)
     return codePoint < tabled ? table[codePoint] : searchUpper(codePoint);
 }
 
+char asciiUpper(char c)
+{
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+} // namespace
+
 void appendUtf8(std::string& out, std::uint32_t cp)
 {
     if (cp < 0x80) {
@@ -103,13 +110,6 @@ void appendUtf8(std::string& out, std::uint32_t cp)
         out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
     }
 }
-
-char asciiUpper(char c)
-{
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-} // namespace
 
 void upperCaseInto(std::string_view text, std::string& out)
 {
@@ -215,7 +215,7 @@ void LongLineTest::feed(std::string_view piece, bool first)
     }
     // Non-ASCII letters such as the dotless i upper-case to ASCII; four bytes a letter is the longest text
     // that could still read "BEGIN:VCARD".
-    constexpr std::size_t longestCore = 4 * 11;
+    constexpr std::size_t longestCore = std::size_t { 4 } * 11;
     while (!piece.empty() && m_phase != Phase::Other) {
         switch (m_phase) {
         case Phase::Leading:

@@ -1,12 +1,15 @@
 #ifndef TESSELY_PLATFORM_TEXT_H
 #define TESSELY_PLATFORM_TEXT_H
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace tessely
 {
 
+/// Appends the code point `codePoint` to `out` in UTF-8.
+void appendUtf8(std::string& out, std::uint32_t codePoint);
 /// Upper-cases `text` into `out` (replacing its content): ASCII a-z, and in valid UTF-8 every
 /// letter with a simple upper-case mapping in Unicode. Bytes that are not valid UTF-8 stay as they are.
 void upperCaseInto(std::string_view text, std::string& out);
