@@ -184,14 +184,14 @@ std::string baseFolder(const CliEnvironment& env)
     // folder is used.
     if (gone || !std::filesystem::equivalent(current, ".", gone) || gone)
         return {};
-    return current.string();
+    return current.u8string();
 }
 
 /// The file's path as given, put after the base folder when it is relative. Nothing else is changed: "." and
 /// ".." are left for the system to resolve after the links before them, as it does when it opens the file.
 std::string absolutePath(const std::string& base, const std::string& file)
 {
-    if (base.empty() || !std::filesystem::path(file).is_relative())
+    if (base.empty() || !isRelativePath(file))
         return file;
     return joinPath(base, file);
 }

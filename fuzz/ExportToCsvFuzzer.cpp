@@ -3,6 +3,7 @@
 // has as many cells as the header. The input stays as it was.
 #include "FuzzSupport.h"
 #include "export/ExportToCsv.h"
+#include "platform/Paths.h"
 
 using namespace tessely;
 using namespace tessely::fuzz;
@@ -61,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     QuietHost host;
     const JobResult result = ExportToCsv(localFileSystem(), host, source);
-    FUZZ_CHECK(result.location == folder.path() + "/Split-vCards");
+    FUZZ_CHECK(result.location == joinPath(folder.path(), "Split-vCards"));
     const std::string table = readWhole(result.location + "/Contacts_Export.csv");
     FUZZ_CHECK(table.size() >= 2 && table.compare(table.size() - 2, 2, "\r\n") == 0);
 

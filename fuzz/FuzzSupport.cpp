@@ -1,11 +1,13 @@
 #include "FuzzSupport.h"
 
+#include "platform/Paths.h"
+
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
-#include <unistd.h>
 
 namespace tessely::fuzz
 {
@@ -95,10 +97,21 @@ std::vector<std::string> referenceLines(std::string_view text)
 
 ScratchFolder::ScratchFolder()
 {
-    const char* base = std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : "/tmp";
-    std::string pattern = std::string(base) + "/tessely-fuzz-XXXXXX";
-    FUZZ_CHECK(::mkdtemp(pattern.data()) != nullptr);
-    m_path = pattern;
+    const std::filesystem::path base
+        = std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : std::filesystem::temp_directory_path();
+    // A random name, tried until one is free: create_directory tells whether it made the folder.
+    std::random_device random;
+    for (int attempt = 0; m_path.empty(); ++attempt) {
+        FUZZ_CHECK(attempt < 100);
+        std::ostringstream name;
+        name << "tessely-fuzz-" << std::hex << random() << random();
+        const std::filesystem::path path = base / name.str();
+        std::error_code error;
+        if (std::filesystem::create_directory(path, error)) {
+            std::filesystem::permissions(path, std::filesystem::perms::owner_all, error);
+            m_path = path.u8string();
+        }
+    }
 }
 
 ScratchFolder::~ScratchFolder()
@@ -115,8 +128,8 @@ void ScratchFolder::clear() const
 
 std::string ScratchFolder::write(const std::string& name, std::string_view bytes) const
 {
-    const std::string path = m_path + "/" + name;
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    const std::string path = joinPath(m_path, name);
+    std::ofstream out(std::filesystem::u8path(path), std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     FUZZ_CHECK(out.good());
     return path;
@@ -124,7 +137,7 @@ std::string ScratchFolder::write(const std::string& name, std::string_view bytes
 
 std::string readWhole(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(std::filesystem::u8path(path), std::ios::binary);
     FUZZ_CHECK(in.good());
     std::ostringstream bytes;
     bytes << in.rdbuf();
@@ -134,8 +147,8 @@ std::string readWhole(const std::string& path)
 std::vector<std::string> folderNames(const std::string& path)
 {
     std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(path))
-        names.push_back(entry.path().filename().string());
+    for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::u8path(path)))
+        names.push_back(entry.path().filename().u8string());
     std::sort(names.begin(), names.end());
     return names;
 }

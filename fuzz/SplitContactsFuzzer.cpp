@@ -1,6 +1,7 @@
 // The split engine on a real folder: every contact's bytes land in exactly one numbered file, as a plain
 // model of the contact rules predicts, the count matches the files written, and the input stays as it was.
 #include "FuzzSupport.h"
+#include "platform/Paths.h"
 #include "platform/Text.h"
 #include "split/SplitContacts.h"
 
@@ -50,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     QuietHost host;
     const JobResult result = SplitContacts(localFileSystem(), host, source);
     const std::vector<std::string> files = expectedFiles(text);
-    FUZZ_CHECK(result.location == folder.path() + "/Split-vCards");
+    FUZZ_CHECK(result.location == joinPath(folder.path(), "Split-vCards"));
     FUZZ_CHECK(!result.stopped);
     FUZZ_CHECK(result.count == files.size());
     FUZZ_CHECK(folderNames(result.location).size() == files.size());

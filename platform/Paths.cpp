@@ -5,18 +5,50 @@ namespace tessely
 namespace
 {
 
+/// True when `path` starts with a drive letter and a colon, which only Windows reads as a drive.
+bool hasDrive(std::string_view path)
+{
+    if (pathSeparator != '\\' || path.size() < 2 || path[1] != ':')
+        return false;
+    const char letter = path[0];
+    return (letter >= 'A' && letter <= 'Z') || (letter >= 'a' && letter <= 'z');
+}
+
+/// Where the folder part of `path` ends: at its last separator, or on Windows after a drive without one
+/// ("C:x.vcf"); npos when there is no folder part.
+std::size_t folderEnd(std::string_view path)
+{
+    for (std::size_t i = path.size(); i > 0; --i) {
+        if (isPathSeparator(path[i - 1]))
+            return i - 1;
+    }
+    return hasDrive(path) ? 2 : std::string_view::npos;
+}
+
 std::string_view fileNameOf(std::string_view path)
 {
-    const auto slash = path.rfind(pathSeparator);
-    return slash == std::string_view::npos ? path : path.substr(slash + 1);
+    const std::size_t end = folderEnd(path);
+    if (end == std::string_view::npos)
+        return path;
+    return path.substr(end < path.size() && isPathSeparator(path[end]) ? end + 1 : end);
 }
 
 } // namespace
 
+bool isRelativePath(std::string_view path)
+{
+    return path.empty() || (!isPathSeparator(path[0]) && !hasDrive(path));
+}
+
 std::string GetParentFolderName(std::string_view path)
 {
-    const auto slash = path.rfind(pathSeparator);
-    return slash == std::string_view::npos ? std::string() : std::string(path.substr(0, slash));
+    const std::size_t end = folderEnd(path);
+    if (end == std::string_view::npos)
+        return std::string();
+    // "C:x.vcf" is in the drive's current folder, "C:.", not in its root.
+    if (end == path.size() || !isPathSeparator(path[end]))
+        return std::string(path.substr(0, end)) + '.';
+    return std::string(path.substr(0, end));
 }
 
 std::string GetFileName(std::string_view path)
@@ -40,7 +72,11 @@ std::string GetExtensionName(std::string_view path)
 
 std::string openableFolder(std::string_view folder)
 {
-    return folder.empty() ? std::string(1, pathSeparator) : std::string(folder);
+    if (folder.empty())
+        return std::string(1, pathSeparator);
+    if (folder.size() == 2 && hasDrive(folder))
+        return std::string(folder) + pathSeparator;
+    return std::string(folder);
 }
 
 std::string joinPath(std::string_view folder, std::string_view name)

@@ -7,10 +7,24 @@
 namespace tessely
 {
 
-/// The separator between folder and name on this platform.
+/// The separator between folder and name that this platform writes: "\" on Windows, "/" elsewhere.
+#ifdef _WIN32
+inline constexpr char pathSeparator = '\\';
+#else
 inline constexpr char pathSeparator = '/';
+#endif
+/// True for a character that ends a folder's name in a path: "/", and on Windows "\" as well.
+constexpr bool isPathSeparator(char c)
+{
+    return c == '/' || c == pathSeparator;
+}
 
-/// The folder part of `path`, without a closing separator; works on the text alone.
+/// True when `path` is taken from the current folder. A path from a root ("/x", and on Windows "\x") is
+/// not, nor on Windows one that names a drive ("C:\x", "C:x") or a server ("\\server\share\x").
+bool isRelativePath(std::string_view path);
+
+/// The folder part of `path`, without a closing separator; works on the text alone. On Windows the folder
+/// part of a file in a drive's root is the drive ("C:").
 std::string GetParentFolderName(std::string_view path);
 /// The last component of `path`: the file's name without its folder.
 std::string GetFileName(std::string_view path);
@@ -19,7 +33,7 @@ std::string GetBaseName(std::string_view path);
 /// The text after the last "." of the last component, without the dot; empty when there is none.
 std::string GetExtensionName(std::string_view path);
 /// `folder` in a form the system can open: the folder part of a file in the root is empty, and this gives
-/// the root for it.
+/// the root for it; on Windows a drive alone ("C:") gives its root ("C:\"), not the drive's current folder.
 std::string openableFolder(std::string_view folder);
 /// The folder, one separator and the name, without looking at the end of the folder.
 std::string joinPath(std::string_view folder, std::string_view name);

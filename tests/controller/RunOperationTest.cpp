@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <new>
-#include <sys/stat.h>
 
 namespace tessely
 {
@@ -174,7 +173,7 @@ TEST(RunOperation, EveryErrorThatEndsAJobBecomesItsFailureMessageOnce)
 {
     test::TempFolder dir;
     const std::string source = dir.write("all.vcf", twoCards);
-    ::mkfifo(dir.file("fifo.vcf").c_str(), 0600);
+    const std::string fifo = dir.makeNonRegularFile();
     const struct {
         const char* name;
         Selection selection;
@@ -198,10 +197,10 @@ TEST(RunOperation, EveryErrorThatEndsAJobBecomesItsFailureMessageOnce)
             Outcome::Failed,
             "too long" },
         { "not a regular file",
-            Selection::ofPath(dir.file("fifo.vcf")),
+            Selection::ofPath(fifo),
             [] {},
             Outcome::FileFailed,
-            "cannot open file '" + dir.file("fifo.vcf") + "': not a regular file" },
+            "cannot open file '" + fifo + "': not a regular file" },
     };
     for (const auto& c : cases) {
         for (const OperationKind kind : { OperationKind::Split, OperationKind::Export }) {

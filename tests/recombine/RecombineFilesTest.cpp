@@ -250,12 +250,17 @@ TEST(RecombineFiles, TheCombinedFileIsNoMoreOpenThanItsInputsAndItsFolderIsLocke
     test::TempFolder dir;
     const std::string a = dir.write("a.vcf", "A\r\n");
     const std::string b = dir.write("b.vcf", "B\r\n");
+    test::RecordingHost host;
+#ifndef _WIN32
+    // Windows has no such permission bits: new files take the access rules of their folder.
     std::filesystem::permissions(a, std::filesystem::perms(0644));
     std::filesystem::permissions(b, std::filesystem::perms(0640));
-    test::RecordingHost host;
     const JobResult result = RecombineFiles(localFileSystem(), host, selectionOf(dir.path(), { "a.vcf", "b.vcf" }));
     EXPECT_EQ(static_cast<unsigned>(std::filesystem::status(result.location).permissions()) & 0077u, 0040u & ~0u)
         << "no more than the group's read, which both inputs give";
+#else
+    RecombineFiles(localFileSystem(), host, selectionOf(dir.path(), { "a.vcf", "b.vcf" }));
+#endif
 
     const auto lock = localFileSystem().lockFolder(dir.path());
     try {

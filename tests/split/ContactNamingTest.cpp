@@ -5,6 +5,7 @@
 #include "tests/support/ForwardingFileSystem.h"
 #include "tests/support/PlainChain.h"
 #include "tests/support/RecordingHost.h"
+#include "tests/support/System.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -238,26 +239,30 @@ TEST(ContactNaming, LongNamesAreCutToTheFolderAndToTheFileNameLimit)
         return text;
     };
     const std::string folder240 = "/" + std::string(239, 'f');
+    const std::string sep(1, pathSeparator);
     const struct {
         const char* what;
         std::string location;
         std::string name;
         std::string path;
     } cases[] = {
-        { "fits", "/f", "John", "/f/John.vcf" },
-        { "exactly 255", folder240, std::string(10, 'n'), folder240 + "/" + std::string(10, 'n') + ".vcf" },
-        { "cut to 255 characters", folder240, std::string(11, 'n'), folder240 + "/" + std::string(10, 'n') + ".vcf" },
+        { "fits", "/f", "John", "/f" + sep + "John.vcf" },
+        { "exactly 255", folder240, std::string(10, 'n'), folder240 + sep + std::string(10, 'n') + ".vcf" },
+        { "cut to 255 characters", folder240, std::string(11, 'n'), folder240 + sep + std::string(10, 'n') + ".vcf" },
         { "folder counted in characters",
             "/" + repeat(e, 239),
             repeat(e, 20),
-            "/" + repeat(e, 239) + "/" + repeat(e, 10) + ".vcf" },
-        { "invalid bytes count one each", "/f", std::string(300, '\xE9'), "/f/" + std::string(239, '\xE9') + ".vcf" },
-        { "cut to 239 bytes at a character boundary", "/f", repeat(euro, 100), "/f/" + repeat(euro, 79) + ".vcf" },
+            "/" + repeat(e, 239) + sep + repeat(e, 10) + ".vcf" },
+        { "invalid bytes count one each",
+            "/f",
+            std::string(300, '\xE9'),
+            "/f" + sep + std::string(239, '\xE9') + ".vcf" },
+        { "cut to 239 bytes at a character boundary", "/f", repeat(euro, 100), "/f" + sep + repeat(euro, 79) + ".vcf" },
         { "bytes cut after the character cut",
             "/" + repeat(e, 9),
             repeat(e, 300),
-            "/" + repeat(e, 9) + "/" + repeat(e, 119) + ".vcf" },
-        { "one character of room", "/" + std::string(248, 'f'), "AB", "/" + std::string(248, 'f') + "/A.vcf" },
+            "/" + repeat(e, 9) + sep + repeat(e, 119) + ".vcf" },
+        { "one character of room", "/" + std::string(248, 'f'), "AB", "/" + std::string(248, 'f') + sep + "A.vcf" },
         { "no room", "/" + std::string(249, 'f'), "AB", "" },
         { "no room even for a short name", "/" + std::string(260, 'f'), "A", "" },
         { "no name", "/f", "", "" },
@@ -300,9 +305,9 @@ TEST(ContactNaming, AFolderTooLongForAnyNameKeepsNumberedNames)
 {
     test::TempFolder dir;
     const std::string deep = dir.file(std::string(250 - dir.path().size(), 'd'));
-    std::filesystem::create_directory(deep);
+    std::filesystem::create_directory(test::systemPath(deep));
     const std::string source = deep + "/all.vcf";
-    std::ofstream(source, std::ios::binary) << cardsNamed({ "Ann", "Bob" });
+    std::ofstream(test::systemPath(source), std::ios::binary) << cardsNamed({ "Ann", "Bob" });
     const JobResult result = splitNamed(source);
     EXPECT_EQ(result.count, 2u);
     EXPECT_EQ(listFolder(result.location), (std::vector<std::string> { "contact0001.vcf", "contact0002.vcf" }));

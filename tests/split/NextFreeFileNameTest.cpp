@@ -1,5 +1,7 @@
 #include "split/NextFreeFileName.h"
 
+#include "platform/Paths.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -48,17 +50,18 @@ TEST(NextFreeFileName, GivesTheNextSuffixOfTheBaseName)
         { "X-#-0", "X-#-0-#1" },
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(NextFreeFileName("/data/Split-vCards/" + c.base + ".vcf"), "/data/Split-vCards/" + c.next + ".vcf")
+        EXPECT_EQ(
+            NextFreeFileName("/data/Split-vCards/" + c.base + ".vcf"), joinPath("/data/Split-vCards", c.next + ".vcf"))
             << c.base;
     }
 }
 
 TEST(NextFreeFileName, KeepsFolderAndExtension)
 {
-    EXPECT_EQ(NextFreeFileName("/data/Split-vCards/John Doe.vcf"), "/data/Split-vCards/John Doe-#1.vcf");
-    EXPECT_EQ(NextFreeFileName("/data/name"), "/data/name-#1.");
-    EXPECT_EQ(NextFreeFileName("/data/a.b.VCF"), "/data/a.b-#1.VCF");
-    EXPECT_EQ(NextFreeFileName("/da-#7ta/x.vcf"), "/da-#7ta/x-#1.vcf");
+    EXPECT_EQ(NextFreeFileName("/data/Split-vCards/John Doe.vcf"), joinPath("/data/Split-vCards", "John Doe-#1.vcf"));
+    EXPECT_EQ(NextFreeFileName("/data/name"), joinPath("/data", "name-#1."));
+    EXPECT_EQ(NextFreeFileName("/data/a.b.VCF"), joinPath("/data", "a.b-#1.VCF"));
+    EXPECT_EQ(NextFreeFileName("/da-#7ta/x.vcf"), joinPath("/da-#7ta", "x-#1.vcf"));
     EXPECT_EQ(NextFreeFileName(""), "");
 }
 
@@ -67,7 +70,7 @@ TEST(NextFreeFileName, ChainRunsThroughTheSuffixNumbers)
     std::string path = "/f/Same.vcf";
     for (int i = 1; i <= 4; ++i) {
         path = NextFreeFileName(path);
-        EXPECT_EQ(path, "/f/Same-#" + std::to_string(i) + ".vcf");
+        EXPECT_EQ(path, joinPath("/f", "Same-#" + std::to_string(i) + ".vcf"));
     }
 }
 

@@ -1,16 +1,20 @@
 #include "split/SplitContacts.h"
 
 #include "platform/FileError.h"
+#include "platform/Paths.h"
 #include "split/ContactLines.h"
 #include "split/CountContacts.h"
 #include "tests/support/RecordingHost.h"
+#include "tests/support/System.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
+#ifndef _WIN32
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 namespace tessely
 {
@@ -136,10 +140,10 @@ TEST(SplitContacts, WritesEachContactToItsNumberedFile)
 
 TEST(SplitContacts, NumberedNamesHaveAtLeastFourDigits)
 {
-    EXPECT_EQ(numberedFileName("/f", 1), "/f/contact0001.vcf");
-    EXPECT_EQ(numberedFileName("/f", 9999), "/f/contact9999.vcf");
-    EXPECT_EQ(numberedFileName("/f", 10000), "/f/contact10000.vcf");
-    EXPECT_EQ(numberedFileName("/f", 32768), "/f/contact32768.vcf");
+    EXPECT_EQ(numberedFileName("/f", 1), joinPath("/f", "contact0001.vcf"));
+    EXPECT_EQ(numberedFileName("/f", 9999), joinPath("/f", "contact9999.vcf"));
+    EXPECT_EQ(numberedFileName("/f", 10000), joinPath("/f", "contact10000.vcf"));
+    EXPECT_EQ(numberedFileName("/f", 32768), joinPath("/f", "contact32768.vcf"));
 }
 
 TEST(SplitContacts, ReportsProgressPerLineOutsideContactsAndReadsNamingOncePerContact)
@@ -185,6 +189,8 @@ TEST(SplitContacts, ResplittingRewritesSameNumbersAndLeavesHigherOnes)
 
 TEST(SplitContacts, HasNoSixteenBitLimits)
 {
+    if (test::runningUnderWine())
+        GTEST_SKIP() << "Wine takes minutes for 32,769 files: each new name is looked for in the whole folder";
     test::TempFolder dir;
     std::string big;
     const std::string card = "BEGIN:VCARD\nEND:VCARD\n";
@@ -233,6 +239,8 @@ TEST(SplitContacts, AFileInPlaceOfTheOutputFolderEndsTheJobWithAnError)
     EXPECT_EQ(readFile(dir.file("Split-vCards")), "not a folder");
 }
 
+#ifndef _WIN32
+// POSIX permission bits make the file unreadable; Windows has none of these to take away.
 TEST(SplitContacts, AnUnreadableSourceEndsTheJobWithAnError)
 {
     if (::geteuid() == 0)
@@ -243,6 +251,7 @@ TEST(SplitContacts, AnUnreadableSourceEndsTheJobWithAnError)
     test::RecordingHost host;
     EXPECT_THROW(SplitContacts(localFileSystem(), host, source), FileError);
 }
+#endif
 
 } // namespace
 } // namespace tessely

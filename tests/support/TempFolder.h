@@ -25,6 +25,9 @@ public:
     std::string file(std::string_view name) const;
     /// Writes `bytes` to `name` inside the folder and gives the full path.
     std::string write(std::string_view name, std::string_view bytes) const;
+    /// Something in the folder that is neither a regular file nor a folder, and gives its path: a FIFO, or on
+    /// Windows, which has none, the NUL device.
+    std::string makeNonRegularFile() const;
 
 private:
     std::string m_path;
