@@ -17,23 +17,34 @@ export WINEPREFIX=${TESSELY_GUI_WINEPREFIX:-$build/wine-prefix-gui}
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 
-if [ ! -f "$WINEPREFIX/.tessely-ready" ]; then
-    mkdir -p "$(dirname "$WINEPREFIX")"
-    (
-        flock 9
-        if [ ! -f "$WINEPREFIX/.tessely-ready" ]; then
-            wine wineboot --init >/dev/null 2>&1
-            # No X window manager runs on a virtual X server: Wine places the windows and draws their borders
-            # and title bars itself, as Windows does, and does not wait for a manager to answer.
-            wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
-            # Wine's own fonts (Debian's fonts-wine), where this Wine looks for them: Tahoma for captions
-            # and Marlett for the title bar's buttons, as on Windows.
-            if [ -d /usr/share/wine/fonts ]; then
-                cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
-            fi
-            wineserver -w
-            touch "$WINEPREFIX/.tessely-ready"
+# Under a lock, as wine-run.sh does: the prefix is made once; then a server that stays 30 seconds after
+# the last program, whose services are started by a program of no interest, so that they never hold a
+# test's output open.
+mkdir -p "$(dirname "$WINEPREFIX")"
+(
+    flock 9
+    if [ ! -f "$WINEPREFIX/.tessely-ready" ]; then
+        wine wineboot --init </dev/null >/dev/null 2>&1 9>&-
+        # No X window manager runs on a virtual X server: Wine places the windows and draws their borders
+        # and title bars itself, as Windows does, and does not wait for a manager to answer.
+        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f </dev/null >/dev/null 2>&1 9>&-
+        # Wine's own fonts (Debian's fonts-wine), where this Wine looks for them: Tahoma for captions and
+        # Marlett for the title bar's buttons, as on Windows.
+        if [ -d /usr/share/wine/fonts ]; then
+            cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
         fi
-    ) 9>"$WINEPREFIX.lock"
-fi
+        wineserver -w 9>&-
+        touch "$WINEPREFIX/.tessely-ready"
+    fi
+    # A server of this prefix that runs for an X server that has gone (an earlier xvfb-run) goes first:
+    # its desktop cannot draw on this one. The X server is known by its display and its socket.
+    screen="$DISPLAY $(stat -c %i "/tmp/.X11-unix/X$(echo "${DISPLAY#*:}" | cut -d. -f1)" 2>/dev/null || true)"
+    if [ "$(cat "$WINEPREFIX/.tessely-display" 2>/dev/null || true)" != "$screen" ]; then
+        wineserver -k </dev/null >/dev/null 2>&1 9>&- || true
+        echo "$screen" >"$WINEPREFIX/.tessely-display"
+    fi
+    if wineserver -p30 </dev/null >/dev/null 2>&1 9>&-; then
+        wine cmd /c exit </dev/null >/dev/null 2>&1 9>&- || true
+    fi
+) 9>"$WINEPREFIX.lock"
 exec wine "$@"

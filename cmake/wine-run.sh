@@ -1,8 +1,7 @@
 #!/bin/sh
 # Runs a cross-built Windows program under Wine, as CTest's emulator: quiet, headless, and in a Wine
 # prefix of the build's own (WINEPREFIX, else wine-prefix/ in the build folder that holds the program),
-# so the tests never touch the user's ~/.wine. The prefix is made once, under a lock, by the first
-# program that needs it; the scripts make it before the tests start.
+# so the tests never touch the user's ~/.wine.
 set -eu
 program=$1
 if [ -z "${WINEPREFIX:-}" ]; then
@@ -18,19 +17,23 @@ export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 unset DISPLAY WAYLAND_DISPLAY
 
-if [ ! -f "$WINEPREFIX/.tessely-ready" ]; then
-    mkdir -p "$(dirname "$WINEPREFIX")"
-    (
-        flock 9
-        if [ ! -f "$WINEPREFIX/.tessely-ready" ]; then
-            wine wineboot --init >/dev/null 2>&1
-            wineserver -w
-            touch "$WINEPREFIX/.tessely-ready"
-        fi
-    ) 9>"$WINEPREFIX.lock"
-fi
-# A server that stays 30 seconds after the last program, rather than Wine's 3: CTest starts one program
-# after another, and a server that is just ending can drop the next program's connection. Does nothing
-# when a server already runs.
-wineserver -p30 2>/dev/null || true
+# Under a lock, since CTest starts programs side by side: the prefix is made once, by the first program
+# that needs it. Then a server that stays 30 seconds after the last program, rather than Wine's 3: CTest
+# starts one program after another, and a server that is just ending can drop the next program's
+# connection. When the server is new, its services are started by a program of no interest: they keep
+# the standard output and error of the program that starts them open as long as they run, and CTest would
+# wait for them.
+mkdir -p "$(dirname "$WINEPREFIX")"
+# The programs started under the lock do not inherit it: Wine's services and server outlive them.
+(
+    flock 9
+    if [ ! -f "$WINEPREFIX/.tessely-ready" ]; then
+        wine wineboot --init </dev/null >/dev/null 2>&1 9>&-
+        wineserver -w 9>&-
+        touch "$WINEPREFIX/.tessely-ready"
+    fi
+    if wineserver -p30 </dev/null >/dev/null 2>&1 9>&-; then
+        wine cmd /c exit </dev/null >/dev/null 2>&1 9>&- || true
+    fi
+) 9>"$WINEPREFIX.lock"
 exec wine "$@"

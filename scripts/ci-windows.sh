@@ -22,8 +22,10 @@ wine wineboot --init >/dev/null 2>&1
 wineserver -w
 touch "$WINEPREFIX/.tessely-ready"
 # One Wine server for the whole stage rather than one per test program; it ends 30 seconds after the last
-# program, and this prefix is ours to stop at the end.
-wineserver -p30
+# program, and this prefix is ours to stop at the end. Its services start with the first program and keep
+# that program's output open: they are started here, so no test waits for them.
+wineserver -p30 </dev/null >/dev/null 2>&1
+wine cmd /c exit </dev/null >/dev/null 2>&1
 trap 'wineserver -k 2>/dev/null || true' EXIT
 echo "Wine prefix: $((SECONDS - start)) s"
 

@@ -212,8 +212,8 @@ TEST(Cli, RecombineOfAMissingFileExitsThreeAndWritesNothing)
     const std::string a = dir.write("a.vcf", twoCards);
     const CliRun r = run({ "recombine", a, dir.file("gone.vcf") });
     EXPECT_EQ(r.status, exitFileError);
-    EXPECT_NE(r.err.find("\ncannot open file '" + dir.file("gone.vcf") + "': No such file or directory\n"),
-        std::string::npos)
+    EXPECT_NE(
+        r.err.find("\ncannot open file '" + dir.file("gone.vcf") + "': No such file or directory\n"), std::string::npos)
         << r.err;
     EXPECT_EQ(test::listFolder(dir.path()), std::vector<std::string> { "a.vcf" });
 }

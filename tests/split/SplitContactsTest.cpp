@@ -240,7 +240,7 @@ TEST(SplitContacts, AFileInPlaceOfTheOutputFolderEndsTheJobWithAnError)
 }
 
 #ifndef _WIN32
-// Windows has no such permission bits; a file that another program holds is the Windows file layer's case.
+// POSIX permission bits make the file unreadable; Windows has none of these to take away.
 TEST(SplitContacts, AnUnreadableSourceEndsTheJobWithAnError)
 {
     if (::geteuid() == 0)
