@@ -2,7 +2,6 @@
 #define TESSELY_APP_FRMABOUT_H
 
 #include <QDialog>
-#include <QString>
 
 class QFrame;
 class QLabel;
@@ -39,9 +38,6 @@ public slots:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
 };
-
-/// "Version " and the program's major, minor and revision numbers: "Version 3.2.2".
-QString versionCaption();
 
 } // namespace tessely
 

@@ -3,7 +3,9 @@
 #include "MessageBoxLayer.h"
 #include "SourceDialog.h"
 #include "Twips.h"
+#include "WindowDrawing.h"
 #include "frmAbout.h"
+#include "ui/frmMainDescription.h"
 
 #include <QAction>
 #include <QApplication>
@@ -19,25 +21,6 @@
 
 namespace tessely
 {
-
-namespace
-{
-
-/// The client area below the menu bar, in twips.
-constexpr int clientWidth = 4560;
-constexpr int clientHeight = 2850;
-
-/// How often a running job lets the window repaint and handle input, in milliseconds.
-constexpr qint64 eventInterval = 15;
-
-QAction* menuAction(QMenu* menu, const char* name, const QString& caption)
-{
-    QAction* action = menu->addAction(caption);
-    action->setObjectName(QLatin1String(name));
-    return action;
-}
-
-} // namespace
 
 frmMain::frmMain(QWidget* parent)
     : QMainWindow(parent)
@@ -69,69 +52,37 @@ frmMain::~frmMain() = default;
 
 void frmMain::createControls()
 {
-    setObjectName(QStringLiteral("frmMain"));
-    setWindowTitle(QStringLiteral("Tessely - Main Window"));
-    setUpFixedWindow(*this, Qt::Window, QStringLiteral("main"));
+    const WindowDescription& design = frmMainDescription();
+    setUpFixedWindow(*this, Qt::Window, design);
 
     auto* client = new QWidget(this);
     client->setObjectName(QStringLiteral("client"));
     setCentralWidget(client);
+    tessely::createControls(*client, design);
+    client->setFixedSize(twipsRect(*client, TwipRect { 0, 0, design.clientWidth, design.clientHeight }).size());
 
-    fraNaming = new QGroupBox(QStringLiteral("vCard Naming Options"), client);
-    fraNaming->setObjectName(QStringLiteral("fraNaming"));
-
-    const char* const captions[2] = { "Name vCards Numerically", " Name vCards from Contact Info" };
-    const char* const tips[2] = { "Every vCard file will be named per its index without reguard to contents",
-        "vCard files will be named per the first valid field in the following sequence: Formatted Name, Name, "
-        "Title, Email" };
-    for (int i = 0; i < 2; ++i) {
-        // Both buttons share the frame as parent, which makes them one group: checking one clears the other.
-        optNaming[i] = new QRadioButton(QString::fromLatin1(captions[i]), fraNaming);
-        optNaming[i]->setObjectName(QStringLiteral("optNaming_%1").arg(i));
-        optNaming[i]->setToolTip(QString::fromLatin1(tips[i]));
-    }
-    optNaming[0]->setChecked(true);
-
-    cmdRun = new QPushButton(QStringLiteral("Split vCard into Files"), client);
-    cmdRun->setObjectName(QStringLiteral("cmdRun"));
-    cmdRun->setToolTip(QStringLiteral("Split a multi-contact vCard into separate vCard files"));
+    fraNaming = findChild<QGroupBox*>(QStringLiteral("fraNaming"));
+    optNaming[0] = findChild<QRadioButton*>(QStringLiteral("optNaming_0"));
+    optNaming[1] = findChild<QRadioButton*>(QStringLiteral("optNaming_1"));
+    cmdRun = findChild<QPushButton*>(QStringLiteral("cmdRun"));
+    lblStatus = findChild<QLabel*>(QStringLiteral("lblStatus"));
     // The button has the focus at start; Enter presses it as Space does.
     cmdRun->setAutoDefault(true);
-
-    lblStatus = new QLabel(QStringLiteral("Processing..."), client);
-    lblStatus->setObjectName(QStringLiteral("lblStatus"));
-    lblStatus->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    lblStatus->setVisible(false);
-
-    placeInTwips(*fraNaming, 473, 240, 3615, 1575);
-    placeInTwips(*optNaming[0], 360, 480, 3015, 195);
-    placeInTwips(*optNaming[1], 360, 960, 3015, 195);
-    placeInTwips(*cmdRun, 1313, 2040, 1935, 495);
-    placeInTwips(*lblStatus, 3000, 2640, 1410, 195);
-    client->setFixedSize(twipsRect(*client, 0, 0, clientWidth, clientHeight).size());
-
-    setTabOrder(cmdRun, optNaming[0]);
-    setTabOrder(optNaming[0], optNaming[1]);
-    cmdRun->setFocus();
+    applyTabOrder(*this, design);
 }
 
 void frmMain::createMenus()
 {
-    mnuFile = menuBar()->addMenu(QStringLiteral("&File"));
-    mnuFile->setObjectName(QStringLiteral("mnuFile"));
-    mnuRun = menuAction(mnuFile, "mnuRun", QStringLiteral("&Run Now"));
-    mnuSep0 = mnuFile->addSeparator();
-    mnuSep0->setObjectName(QStringLiteral("mnuSep0"));
-    mnuExit = menuAction(mnuFile, "mnuExit", QStringLiteral("E&xit"));
-
-    mnuTools = menuBar()->addMenu(QStringLiteral("&Tools"));
-    mnuTools->setObjectName(QStringLiteral("mnuTools"));
-    mnuReCombine = menuAction(mnuTools, "mnuReCombine", QStringLiteral("Re&Combine vCards into Single"));
-    mnuExport = menuAction(mnuTools, "mnuExport", QStringLiteral("vCard &Raw Format to CSV"));
-
-    mnuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
-    mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
-    mnuAbout = menuAction(mnuHelp, "mnuAbout", QStringLiteral("&About"));
+    tessely::createMenus(*menuBar(), frmMainDescription());
+    mnuFile = findChild<QMenu*>(QStringLiteral("mnuFile"));
+    mnuRun = findChild<QAction*>(QStringLiteral("mnuRun"));
+    mnuSep0 = findChild<QAction*>(QStringLiteral("mnuSep0"));
+    mnuExit = findChild<QAction*>(QStringLiteral("mnuExit"));
+    mnuTools = findChild<QMenu*>(QStringLiteral("mnuTools"));
+    mnuReCombine = findChild<QAction*>(QStringLiteral("mnuReCombine"));
+    mnuExport = findChild<QAction*>(QStringLiteral("mnuExport"));
+    mnuHelp = findChild<QMenu*>(QStringLiteral("mnuHelp"));
+    mnuAbout = findChild<QAction*>(QStringLiteral("mnuAbout"));
 }
 
 void frmMain::connectHandlers()
@@ -201,7 +152,7 @@ void frmMain::RunOperation(OperationKind kind)
     if (m_busy || m_ending)
         return;
     m_busy = true;
-    m_sinceEvents.invalidate();
+    m_pacing.start();
     tessely::RunOperation(kind, *this, *m_fs, *this);
     m_busy = false;
 }
@@ -228,28 +179,17 @@ void frmMain::showStatus(bool visible)
 
 void frmMain::setStatus(std::uint64_t number)
 {
-    // The caption itself is set just before the window repaints; setting it for every step would cost
-    // more than the step.
-    m_statusNumber = number;
-    m_statusShown = false;
-}
-
-void frmMain::showStatusCaption()
-{
-    if (m_statusShown)
-        return;
-    lblStatus->setText(QString::fromStdString(statusCaption(m_statusNumber)));
-    m_statusShown = true;
+    m_pacing.setStatus(number);
 }
 
 bool frmMain::yield()
 {
     if (m_ending)
         return false;
-    if (!m_sinceEvents.isValid() || m_sinceEvents.elapsed() >= eventInterval) {
-        showStatusCaption();
+    if (m_pacing.due()) {
+        if (const auto caption = m_pacing.takeCaption())
+            lblStatus->setText(qtText(*caption));
         QCoreApplication::processEvents();
-        m_sinceEvents.start();
     }
     return !m_ending;
 }

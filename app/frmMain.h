@@ -4,8 +4,8 @@
 #include "controller/RunOperation.h"
 #include "platform/FileSystem.h"
 #include "platform/JobHost.h"
+#include "ui/JobPacing.h"
 
-#include <QElapsedTimer>
 #include <QMainWindow>
 
 #include <cstdint>
@@ -103,7 +103,6 @@ private:
     void createControls();
     void createMenus();
     void connectHandlers();
-    void showStatusCaption();
 
     std::unique_ptr<SourceDialog> m_ownDialog;
     std::unique_ptr<MessageBoxLayer> m_ownMessages;
@@ -113,9 +112,7 @@ private:
 
     bool m_busy = false;
     bool m_ending = false;
-    std::uint64_t m_statusNumber = 0;
-    bool m_statusShown = true;
-    QElapsedTimer m_sinceEvents;
+    JobPacing m_pacing;
 };
 
 } // namespace tessely

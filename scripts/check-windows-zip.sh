@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# check-windows-zip.sh LINUX-CLI ZIP: checks the Windows download. The zip must hold tessely-cli.exe and the
-# README, nothing else, and the zipped program, run under Wine on the bundled sample, must write the same
-# files, byte for byte, as the Linux program: numbered split, contact-named split, CSV export and
+# check-windows-zip.sh LINUX-CLI ZIP: checks the Windows download. The zip must hold tessely.exe,
+# tessely-cli.exe and the README, nothing else, and the zipped tessely-cli.exe, run under Wine on the bundled
+# sample, must write the same files, byte for byte, as the Linux program: numbered split, contact-named split, CSV export and
 # recombine, with the same messages (the folder separator aside) and exit statuses. KEEP=1 keeps the files.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -16,7 +16,8 @@ trap '[ -n "${KEEP:-}" ] || rm -rf "$work"' EXIT
 mkdir "$work/exe"
 (cd "$work/exe" && unzip -q "$zip")
 listing=$(cd "$work/exe" && find . -type f | sort | tr '\n' ' ')
-[ "$listing" = "./README.md ./tessely-cli.exe " ] || { echo "unexpected zip content: $listing" >&2; exit 1; }
+[ "$listing" = "./README.md ./tessely-cli.exe ./tessely.exe " ] ||
+    { echo "unexpected zip content: $listing" >&2; exit 1; }
 
 # run SIDE FOLDER ARGS...: runs one side's program in SIDE/FOLDER and appends its messages and exit status
 # to SIDE/log, with the folder paths of the messages written as SIDE-independent text.

@@ -5,8 +5,10 @@ TESSELY_PACKAGES=(cmake make g++ pkg-config libgtest-dev libgmock-dev qt6-base-d
 # What fuzz/run.sh needs besides: clang with its libFuzzer and sanitizer runtimes.
 TESSELY_FUZZ_PACKAGES=(cmake make clang libclang-rt-14-dev)
 # What scripts/build-windows.sh and scripts/ci-windows.sh need: the MinGW-w64 cross compiler, GoogleTest's
-# sources to build for it, Wine to run the tests, and zip for the download.
-TESSELY_WINDOWS_PACKAGES=(cmake make g++-mingw-w64-x86-64-posix googletest wine wine64 zip)
+# sources to build for it, Wine to run the tests, and zip for the download; for the main window Python (its
+# icons and picture), NSIS (the installer), a virtual X server with xdotool for its tests, and Wine's fonts.
+TESSELY_WINDOWS_PACKAGES=(cmake make g++-mingw-w64-x86-64-posix googletest wine wine64 zip
+    python3 nsis xvfb xauth xdotool fonts-wine)
 
 tessely_missing_packages() {
     local missing=() package
