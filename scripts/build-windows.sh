@@ -12,8 +12,9 @@ source scripts/common.sh
 
 tessely_install_packages "${TESSELY_WINDOWS_PACKAGES[@]}"
 
+# The main window is asked for by name, so that a build folder configured without it earlier gets it again.
 tessely_build build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release \
-    -DTESSELY_WERROR=ON "$@"
+    -DTESSELY_WERROR=ON -DTESSELY_BUILD_GUI=ON "$@"
 cmake --build build-windows --target tessely_zip
 if grep -q '^TESSELY_BUILD_GUI:BOOL=ON' build-windows/CMakeCache.txt; then
     cmake --build build-windows --target tessely_installer
