@@ -180,14 +180,10 @@ JobResult ExportToCsv(FileSystem& fs, JobHost& host, const std::string& source, 
     {
         LineReader reader(std::move(input), limits.readBuffer);
         ContactEntryReader entries(reader, limits, keys, false);
-        ContactEvent event;
-        while (entries.next(event)) {
-            if (event.kind == ContactEvent::Kind::Entry)
-                names.add(event.field, event.line);
-            else if (event.kind == ContactEvent::Kind::End && host.stopRequested())
-                return { 0, result.location, 0, true };
-        }
+        CollectFieldNames(entries, names, host);
     }
+    if (host.stopRequested())
+        return { 0, result.location, 0, true };
 
     // Names and cells too long to hold are read once more from the file when they are written.
     std::unique_ptr<LineReader> again;

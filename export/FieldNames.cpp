@@ -67,12 +67,14 @@ std::ptrdiff_t FindFieldIndex(std::string_view name, const FieldNames& names)
     return names.find(name);
 }
 
-std::uint64_t CollectFieldNames(ContactEntryReader& entries, FieldNames& names)
+std::uint64_t CollectFieldNames(ContactEntryReader& entries, FieldNames& names, JobHost& host)
 {
     ContactEvent event;
     while (entries.next(event)) {
         if (event.kind == ContactEvent::Kind::Entry)
             names.add(event.field, event.line);
+        else if (event.kind == ContactEvent::Kind::End && host.stopRequested())
+            break;
     }
     return entries.contacts();
 }

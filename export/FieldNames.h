@@ -3,6 +3,7 @@
 
 #include "ContactEntryReader.h"
 #include "KeyedHash.h"
+#include "platform/JobHost.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -77,8 +78,9 @@ private:
 std::ptrdiff_t FindFieldIndex(std::string_view name, const FieldNames& names);
 
 /// Reads every contact from `entries` to its end and appends to `names` each field name that it does not
-/// hold yet, in order of first appearance. Gives the number of contacts read.
-std::uint64_t CollectFieldNames(ContactEntryReader& entries, FieldNames& names);
+/// hold yet, in order of first appearance; stops after a contact once `host` says the user asked to stop.
+/// Gives the number of contacts read.
+std::uint64_t CollectFieldNames(ContactEntryReader& entries, FieldNames& names, JobHost& host);
 
 } // namespace tessely
 

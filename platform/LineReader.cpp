@@ -269,23 +269,4 @@ void LineReader::seekLine(std::uint64_t position)
     m_midLine = false;
 }
 
-bool readWholeLine(LineReader& reader, std::string& storage, std::string_view& line)
-{
-    LinePiece piece;
-    if (!reader.next(piece))
-        return false;
-    if (piece.last) {
-        line = piece.text;
-        return true;
-    }
-    storage.assign(piece.text);
-    while (reader.next(piece)) {
-        storage.append(piece.text);
-        if (piece.last)
-            break;
-    }
-    line = storage;
-    return true;
-}
-
 } // namespace tessely

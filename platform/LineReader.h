@@ -85,10 +85,6 @@ private:
     std::string m_decoded;
 };
 
-/// Gives the next line whole in `line`, gathering its pieces in `storage` when it comes in several. This holds
-/// a line of any length, so it is only for callers that read files they made themselves.
-bool readWholeLine(LineReader& reader, std::string& storage, std::string_view& line);
-
 } // namespace tessely
 
 #endif

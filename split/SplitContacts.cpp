@@ -4,7 +4,6 @@
 #include "CountContacts.h"
 #include "PrepareOutputFolder.h"
 #include "TakenNames.h"
-#include "platform/FileError.h"
 #include "platform/LineReader.h"
 #include "platform/OutputFile.h"
 #include "platform/Paths.h"
