@@ -2,8 +2,6 @@
 // chain that tests every earlier "-#N" variant again, in a fresh folder each (in memory when /dev/shm is
 // there). Usage: bench_naming [contacts]
 
-#include "split/ContactLines.h"
-#include "split/NameFromContact.h"
 #include "split/NextFreeFileName.h"
 #include "split/SplitContacts.h"
 #include "tests/support/ForwardingFileSystem.h"

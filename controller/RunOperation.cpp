@@ -3,8 +3,8 @@
 #include "export/ExportToCsv.h"
 #include "platform/FileError.h"
 #include "recombine/RecombineFiles.h"
-#include "split/CountContacts.h"
 #include "split/SplitContacts.h"
+#include "vcard/CountContacts.h"
 
 namespace tessely
 {
@@ -29,7 +29,10 @@ Outcome runJob(OperationKind kind, OperationUi& ui, FileSystem& fs, JobHost& hos
         if (what == PathKind::Folder || what == PathKind::Other)
             throw FileError("cannot open file", source, FileErrc::NotRegularFile);
         // Two contacts are enough to know that the file is worth a job; the rest is not counted.
-        if (CountContacts(fs, source, 2) <= 1) {
+        const std::uint64_t contacts = CountContacts(fs, host, source, 2);
+        if (host.stopRequested())
+            return Outcome::Stopped;
+        if (contacts <= 1) {
             ui.showMessage(nothingToProcessMessage(kind));
             return Outcome::NothingToProcess;
         }

@@ -5,11 +5,13 @@
 #include "platform/LineReader.h"
 #include "platform/LineWriter.h"
 #include "platform/Paths.h"
+#include "platform/SharedSource.h"
 #include "platform/TemporaryFile.h"
-#include "split/PrepareOutputFolder.h"
+#include "vcard/PrepareOutputFolder.h"
 
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace tessely
@@ -23,8 +25,9 @@ bool startsFormula(char c)
     return c == '=' || c == '+' || c == '-' || c == '@' || c == '\t' || c == '\r';
 }
 
+using Visit = std::function<void(std::string_view)>;
 /// Hands a cell's text to a visitor, in one piece or in many.
-using CellText = std::function<void(const std::function<void(std::string_view)>&)>;
+using CellText = std::function<void(const Visit&)>;
 
 /// Writes one cell. A cell holding a double quote is quoted with its quotes doubled, so that spreadsheet
 /// programs keep the table's shape; a cell that would start a formula gets a leading apostrophe, which
@@ -64,7 +67,7 @@ void writeCell(LineWriter& table, const CellText& cell)
 
 void writeCell(LineWriter& table, std::string_view text)
 {
-    writeCell(table, [text](const std::function<void(std::string_view)>& visit) { visit(text); });
+    writeCell(table, [text](const Visit& visit) { visit(text); });
 }
 
 /// One contact's cells, one per column, reused from contact to contact: a cell counts as filled only when
@@ -80,8 +83,7 @@ public:
     {
     }
 
-    /// Stores the value of the entry on `line` in `column`, replacing what an earlier entry of this contact
-    /// stored there.
+    /// Stores the value of the entry on `line` in `column`.
     void set(std::size_t column, const HeldText& value, std::uint64_t line)
     {
         Cell& cell = m_cells[column];
@@ -112,7 +114,7 @@ public:
         cell.reread = true;
     }
     /// Writes the cells, "," between them, and the row's end; then starts the next contact.
-    void writeTo(LineWriter& table, const std::function<LineReader&()>& source)
+    void writeTo(LineWriter& table, const std::function<void(std::uint64_t, const Visit&)>& reread)
     {
         for (std::size_t column = 0; column < m_cells.size(); ++column) {
             if (column > 0)
@@ -121,9 +123,7 @@ public:
             if (cell.stamp != m_generation)
                 continue;
             if (cell.reread) {
-                writeCell(table, [&](const std::function<void(std::string_view)>& visit) {
-                    streamValue(source(), cell.line, visit);
-                });
+                writeCell(table, [&](const Visit& visit) { reread(cell.line, visit); });
             } else {
                 writeCell(table, cell.text);
             }
@@ -174,68 +174,83 @@ JobResult ExportToCsv(FileSystem& fs, JobHost& host, const std::string& source, 
 
     // The columns must all be known before the header row is written, and a table's worth of cells can be
     // far larger than memory allows, so the source is read twice: once for the field names, then once more
-    // to write each contact's row as soon as the contact is complete.
+    // to write each contact's row as soon as the contact is complete. Every pass, and every name and cell
+    // read again, reads the file opened here, so a file replaced or renamed meanwhile changes nothing.
+    SharedSource file(std::move(input));
     const KeyedHash::Keys keys = KeyedHash::randomKeys();
     FieldNames names(keys, limits.namesBytes);
     {
-        LineReader reader(std::move(input), limits.readBuffer);
-        ContactEntryReader entries(reader, limits, keys, false);
-        CollectFieldNames(entries, names, host);
+        LineReader lines(file.reader(), limits.readBuffer);
+        ContactEntryReader entries(lines, host, limits, keys, false);
+        CollectFieldNames(entries, names);
+        if (entries.stopped())
+            return { 0, result.location, 0, true };
     }
-    if (host.stopRequested())
-        return { 0, result.location, 0, true };
 
-    // Names and cells too long to hold are read once more from the file when they are written.
+    // Names and cells too long to hold are read once more when they are written.
     std::unique_ptr<LineReader> again;
-    const auto rereader = [&]() -> LineReader& {
+    const auto reread = [&](bool value, std::uint64_t line, const Visit& visit) {
         if (!again)
-            again = std::make_unique<LineReader>(fs.openRead(source), limits.readBuffer);
-        return *again;
+            again = std::make_unique<LineReader>(file.reader(), limits.readBuffer);
+        (value ? streamValue : streamField)(*again, host, line, visit);
     };
 
     // The table is written under a temporary name and moved into place when complete, so a failure keeps
     // the earlier table.
     TemporaryFile temporary(fs, joinPath(result.location, exportFileName));
     LineWriter table(temporary.sink());
-    for (std::size_t column = 0; column < names.size(); ++column) {
+    for (std::size_t column = 0; column < names.columns(); ++column) {
         if (column > 0)
             table.write(",");
-        if (names.held(column)) {
-            writeCell(table, names[column]);
-        } else {
-            writeCell(table, [&](const std::function<void(std::string_view)>& visit) {
-                streamField(rereader(), names.line(column), visit);
-            });
-        }
+        // A field's second and later occurrences in a contact have columns of their own: "EMAIL (2)".
+        const auto [field, occurrence] = names.columnField(column);
+        writeCell(table, [&](const Visit& visit) {
+            if (names.held(field))
+                visit(names[field]);
+            else
+                reread(false, names.line(field), visit);
+            if (occurrence > 1)
+                visit(" (" + std::to_string(occurrence) + ")");
+        });
     }
     table.writeLine({});
 
-    LineReader reader(fs.openRead(source), limits.readBuffer);
-    ContactEntryReader entries(reader, limits, keys, true);
-    ContactRow row(names.size(), limits.rowBytes);
+    LineReader lines(file.reader(), limits.readBuffer);
+    ContactEntryReader entries(lines, host, limits, keys, true);
+    ContactRow row(names.columns(), limits.rowBytes);
+    Occurrences occurrences;
     constexpr std::ptrdiff_t none = -1;
     std::ptrdiff_t lastColumn = none;
     ContactEvent event;
     while (entries.next(event)) {
         switch (event.kind) {
-        case ContactEvent::Kind::Entry:
-            lastColumn = names.find(event.field);
+        case ContactEvent::Kind::Entry: {
+            const std::ptrdiff_t field = names.find(event.field);
+            lastColumn = field == none
+                ? none
+                : names.column(static_cast<std::size_t>(field), occurrences.next(static_cast<std::size_t>(field)));
             if (lastColumn != none)
                 row.set(static_cast<std::size_t>(lastColumn), event.value, event.line);
             break;
+        }
         case ContactEvent::Kind::Continuation:
             if (lastColumn != none)
                 row.append(static_cast<std::size_t>(lastColumn), event.value);
             break;
         case ContactEvent::Kind::End:
-            row.writeTo(table, rereader);
+            row.writeTo(table, [&](std::uint64_t line, const Visit& visit) { reread(true, line, visit); });
             lastColumn = none;
+            occurrences.nextContact();
             if (host.stopRequested()) {
                 result.stopped = true;
                 return result;
             }
             break;
         }
+    }
+    if (entries.stopped()) {
+        result.stopped = true;
+        return result;
     }
     temporary.setPermissions(filePermissionsFor(permissions));
     table.close();

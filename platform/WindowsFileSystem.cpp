@@ -218,24 +218,11 @@ std::wstring_view folderOf(std::wstring_view path)
     return separator == std::wstring_view::npos ? std::wstring_view() : path.substr(0, separator);
 }
 
-/// True for the names of devices (CON, PRN, AUX, NUL, COM0 to COM9, LPT0 to LPT9), which Windows gives to
-/// the device wherever they stand in a path, with any extension and trailing spaces.
+/// True for the names of devices (see the rule in Paths.h), which Windows gives to the device wherever they
+/// stand in a path.
 bool isDeviceName(std::wstring_view name)
 {
-    name = name.substr(0, name.find(L'.'));
-    while (!name.empty() && name.back() == L' ')
-        name.remove_suffix(1);
-    std::wstring upper(name);
-    for (wchar_t& c : upper)
-        if (c >= L'a' && c <= L'z')
-            c = static_cast<wchar_t>(c - L'a' + L'A');
-    if (upper == L"CON" || upper == L"PRN" || upper == L"AUX" || upper == L"NUL" || upper == L"CONIN$"
-        || upper == L"CONOUT$")
-        return true;
-    if (upper.size() != 4 || (upper.compare(0, 3, L"COM") != 0 && upper.compare(0, 3, L"LPT") != 0))
-        return false;
-    const wchar_t digit = upper[3];
-    return (digit >= L'0' && digit <= L'9') || digit == L'\u00B9' || digit == L'\u00B2' || digit == L'\u00B3';
+    return tessely::isDeviceName(toUtf8(name));
 }
 
 /// The most UTF-16 units a name may have on NTFS, FAT and exFAT alike.

@@ -1,14 +1,13 @@
 #include "SplitContacts.h"
 
-#include "ContactNamer.h"
-#include "CountContacts.h"
-#include "PrepareOutputFolder.h"
 #include "TakenNames.h"
-#include "platform/LineReader.h"
 #include "platform/OutputFile.h"
 #include "platform/Paths.h"
 #include "platform/TemporaryFile.h"
 #include "platform/Text.h"
+#include "vcard/ContactReader.h"
+#include "vcard/NameFromContact.h"
+#include "vcard/PrepareOutputFolder.h"
 
 #include <charconv>
 #include <memory>
@@ -98,8 +97,10 @@ private:
 
     bool writeNamed(const std::string& name)
     {
+        // A name whose part before its first dot is a device name stays one whatever "-#N" is added at its
+        // end ("aux.txt-#1.vcf" is still the device AUX on Windows): such a contact keeps its number.
         const std::string start = contactFileName(m_location, name);
-        if (start.empty())
+        if (start.empty() || (name.find('.') != std::string::npos && isDeviceName(name)))
             return false;
         for (;;) {
             const std::string free = taken().findFree(GetFileName(start), m_number);
@@ -151,16 +152,23 @@ private:
 };
 
 /// Hands the namer the lines of a contact's file held so far, the opening line left out; a line whose end
-/// is not there yet is handed as a first piece.
-void feedHeld(ContactNamer& namer, std::string_view held)
+/// is not there yet is handed as a first piece. Lines of cards nested in the contact, which start at the
+/// even places of `nested` and end at the odd ones, are skipped.
+void feedHeld(NameFromContact& namer, std::string_view held, const std::vector<std::size_t>& nested)
 {
-    held.remove_prefix(std::string_view("BEGIN:VCARD\r\n").size());
-    while (!held.empty()) {
-        const auto end = held.find("\r\n");
-        namer.feed(held.substr(0, end), true, end != std::string_view::npos);
+    std::size_t at = std::string_view("BEGIN:VCARD\r\n").size();
+    std::size_t mark = 0;
+    while (at < held.size()) {
+        const auto end = held.find("\r\n", at);
+        while (mark < nested.size() && nested[mark] <= at)
+            ++mark;
+        if (mark % 2 == 1)
+            namer.skipLine();
+        else
+            namer.feed(held.substr(at, end - at), true, end != std::string_view::npos);
         if (end == std::string_view::npos)
             return;
-        held.remove_prefix(end + 2);
+        at = end + 2;
     }
 }
 
@@ -226,68 +234,78 @@ JobResult SplitContacts(FileSystem& fs, JobHost& host, const std::string& source
     const Permissions inputPermissions = input->permissions();
     result.location = PrepareOutputFolder(fs, source, inputPermissions);
     const auto lock = fs.lockFolder(result.location);
-    LineReader reader(std::move(input));
+    LineReader lines(std::move(input));
+    ContactReader reader(lines, &host);
     StatusGuard status(host);
     ContactWriter writer(fs, result.location, filePermissionsFor(inputPermissions));
-    ContactNamer namer;
+    NameFromContact namer;
+    // The namer reads the contact from what is held when the contact is complete; only a contact too large
+    // to be held is named while it is read.
+    bool following = false;
+    std::vector<std::size_t> nested;
+    const auto add = [&](std::string_view bytes, bool first, bool last, bool property) {
+        if (!following && writer.willSpill(bytes.size() + 2)) {
+            feedHeld(namer, writer.held(), nested);
+            following = true;
+        }
+        if (following && property)
+            namer.feed(bytes, first, last);
+        else if (following && first)
+            namer.skipLine();
+        else if (!following && first && !property)
+            nested.push_back(writer.held().size());
+        writer.add(bytes);
+        if (last)
+            writer.add("\r\n");
+        if (!following && last && !property)
+            nested.push_back(writer.held().size());
+    };
     std::uint64_t number = 1;
-    LinePiece piece;
-    while (!reader.atEnd()) {
-        host.setStatus(number);
-        if (!host.yield()) {
-            result.stopped = true;
-            break;
-        }
-        if (!readOutsideContact(reader, result.skippedLines))
-            continue;
-
-        // The contact runs to the first line that is exactly "END:VCARD"; a source that ends before one
-        // still gives the contact, closed as if that line had been there.
-        writer.start(number);
-        namer.start();
-        // The namer reads the contact from what is held when the contact is complete; only a contact too
-        // large to be held is named while it is read.
-        bool following = false;
-        const auto add = [&](std::string_view bytes, bool first, bool last) {
-            if (!following && writer.willSpill(bytes.size() + 2)) {
-                feedHeld(namer, writer.held());
-                following = true;
+    ContactPiece piece;
+    while (!result.stopped && reader.next(piece)) {
+        switch (piece.role) {
+        case LineRole::Outside:
+        case LineRole::Opening:
+            // Progress once for every line read outside a contact.
+            if (piece.first) {
+                host.setStatus(number);
+                result.stopped = !host.yield();
             }
-            if (following)
-                namer.feed(bytes, first, last);
-            writer.add(bytes);
-            if (last)
-                writer.add("\r\n");
-        };
-        bool closed = false;
-        while (!closed && reader.next(piece)) {
-            closed = piece.first && piece.last && isClosingLine(piece.text);
-            add(closed ? std::string_view("END:VCARD") : piece.text, piece.first, piece.last);
-            if (!piece.last && host.stopRequested())
+            if (!result.stopped && piece.role == LineRole::Opening && piece.last) {
+                writer.start(number);
+                namer.start();
+                following = false;
+                nested.clear();
+            }
+            break;
+        case LineRole::Property:
+        case LineRole::Nested:
+            add(piece.text, piece.first, piece.last, piece.role == LineRole::Property);
+            break;
+        case LineRole::Closing: {
+            if (!piece.last)
                 break;
-        }
-        if (host.stopRequested()) {
-            result.stopped = true;
+            // The contact's closing line is written as "END:VCARD"; a contact that the source leaves open
+            // is closed as if its closing lines had been there, one for each card still open.
+            for (std::uint64_t card = 0; card < std::max<std::uint64_t>(piece.openCards, 1); ++card)
+                writer.add("END:VCARD\r\n");
+            // The naming choice is read once per contact, when the contact is complete.
+            std::string name;
+            if (host.nameFromContact()) {
+                if (!following)
+                    feedHeld(namer, writer.held(), nested);
+                name = namer.name();
+            }
+            const bool named = writer.finish(name);
+            ++number;
+            result.stopped = named && !host.yield();
             break;
         }
-        if (!closed)
-            add("END:VCARD", true, true);
-
-        // The naming choice is read once per contact, when the contact is complete.
-        std::string name;
-        if (host.nameFromContact()) {
-            if (!following)
-                feedHeld(namer, writer.held());
-            name = namer.name();
-        }
-        const bool named = writer.finish(name);
-        ++number;
-        if (named && !host.yield()) {
-            result.stopped = true;
-            break;
         }
     }
+    result.stopped = result.stopped || reader.stopped();
     result.count = number - 1;
+    result.skippedLines = reader.skippedLines();
     return result;
 }
 

@@ -34,23 +34,6 @@ char asciiUpper(char c)
 
 } // namespace
 
-bool isDeviceName(std::string_view stem)
-{
-    stem = stem.substr(0, stem.find('.'));
-    while (!stem.empty() && stem.back() == ' ')
-        stem.remove_suffix(1);
-    char upper[5] = {};
-    if (stem.size() < 3 || stem.size() > 4)
-        return false;
-    for (std::size_t i = 0; i < stem.size(); ++i)
-        upper[i] = asciiUpper(stem[i]);
-    const std::string_view name(upper, stem.size());
-    if (name == "CON" || name == "PRN" || name == "AUX" || name == "NUL")
-        return true;
-    return name.size() == 4 && (name.substr(0, 3) == "COM" || name.substr(0, 3) == "LPT") && name[3] >= '1'
-        && name[3] <= '9';
-}
-
 bool isNumberedFromOn(std::string_view fileName, std::uint64_t number)
 {
     constexpr std::string_view stem = "CONTACT";

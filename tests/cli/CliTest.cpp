@@ -316,7 +316,8 @@ TEST(Cli, AStopRequestEndsTheJobWithTheSignalsStatusAndNoUnfinishedFile)
         env.stopSignal = interrupted;
         EXPECT_EQ(runCli({ command, "all.vcf" }, env), 130) << command;
         EXPECT_TRUE(out.str().empty()) << command;
-        EXPECT_EQ(test::listFolder(dir.file("Split-vCards")), std::vector<std::string> {}) << command;
+        // A stop seen while the contacts are counted ends it before anything is made.
+        EXPECT_EQ(test::listFolder(dir.path()), std::vector<std::string> { "all.vcf" }) << command;
     }
 }
 

@@ -137,7 +137,7 @@ TEST(RunOperation, RefusesSelectionsWithNothingToProcess)
 TEST(RunOperation, ReportsTheSplitWithTheJobsOwnCount)
 {
     test::TempFolder dir;
-    // Three opening lines, but the lower-case closing line swallows the second contact into the first.
+    // The count before the job stops at two contacts; the message gives the job's own count of all three.
     const std::string source
         = dir.write("all.vcf", "BEGIN:VCARD\r\nend:vcard\r\nBEGIN:VCARD\r\nEND:VCARD\r\nBEGIN:VCARD\r\nEND:VCARD\r\n");
     test::ScriptedUi ui;
@@ -146,7 +146,7 @@ TEST(RunOperation, ReportsTheSplitWithTheJobsOwnCount)
     EXPECT_EQ(RunOperation(OperationKind::Split, ui, localFileSystem(), host), Outcome::Succeeded);
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].title, "vCard Split Successfull");
-    EXPECT_EQ(ui.messages[0].lines, successMessage(OperationKind::Split, 2, dir.file("Split-vCards")).lines);
+    EXPECT_EQ(ui.messages[0].lines, successMessage(OperationKind::Split, 3, dir.file("Split-vCards")).lines);
 }
 
 /// Fails every opening of a file for reading with the error it was given.

@@ -4,11 +4,10 @@
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
-#include "split/ContactNamer.h"
-#include "split/NameFromContact.h"
 #include "split/NextFreeFileName.h"
 #include "split/SplitContacts.h"
 #include "split/TakenNames.h"
+#include "tests/support/PlainNaming.h"
 
 #include <cstdint>
 #include <functional>
@@ -17,42 +16,6 @@
 
 namespace tessely::test
 {
-
-/// A contact's name the plain way, as the reference the split's own naming must agree with: the contact's
-/// lines (those after its opening line) are unfolded first, then the whole-string functions run on them.
-inline std::string plainName(const std::vector<std::string>& lines)
-{
-    std::vector<std::string> logical;
-    for (const std::string& line : lines) {
-        if (!line.empty() && (line.front() == ' ' || line.front() == '\t')) {
-            if (!logical.empty())
-                logical.back() += line.substr(1);
-        } else {
-            logical.push_back(line);
-        }
-    }
-    const char* const prefixes[] = { "FN:", "N:", "TITLE:", "EMAIL" };
-    for (int pass = 0; pass < 4; ++pass) {
-        const std::string prefix = prefixes[pass];
-        for (const std::string& line : logical) {
-            if (upperCase(line.substr(0, characterPrefixBytes(line, prefix.size()))) != prefix)
-                continue;
-            const auto colon = line.find(':');
-            const std::string cleaned = CleanFileName(colon == std::string::npos ? line : line.substr(colon + 1));
-            if (cleaned.empty())
-                continue;
-            std::string name = pass == 1 ? ReorderStructuredName(cleaned)
-                : pass == 3              ? EmailLocalPart(cleaned)
-                                         : cleaned;
-            name.erase(0, name.find_first_not_of(". "));
-            if (!isValidUtf8(name))
-                name = windows1252ToUtf8(name);
-            name.resize(utf8PrefixBytes(name, longestNameKept));
-            return name;
-        }
-    }
-    return {};
-}
 
 /// True when a file in `folder` has the name `name` in any letter case; asks the folder every time.
 inline bool plainHolds(FileSystem& fs, const std::string& folder, const std::string& name)
@@ -77,16 +40,18 @@ inline void plainChainWrite(FileSystem& fs,
     std::string image = "BEGIN:VCARD\r\n";
     for (const std::string& line : lines)
         image += line + "\r\n";
-    const std::string start = contactFileName(location, plainName(lines));
+    const std::string name = plainName(lines);
+    const std::string start = contactFileName(location, name);
     std::string path = numberedFileName(location, number);
-    if (!start.empty()) {
-        std::string name = GetFileName(start);
-        bool taken = holds(name) || isDeviceName(GetBaseName(name)) || isNumberedFromOn(name, number);
+    const bool deviceStem = name.find('.') != std::string::npos && isDeviceName(name.substr(0, name.find('.')));
+    if (!start.empty() && !deviceStem) {
+        std::string file = GetFileName(start);
+        bool taken = holds(file) || isDeviceName(GetBaseName(file)) || isNumberedFromOn(file, number);
         while (taken) {
-            name = nextFreeName(name);
-            taken = holds(name);
+            file = nextFreeName(file);
+            taken = holds(file);
         }
-        path = joinPath(location, name);
+        path = joinPath(location, file);
     }
     auto sink = fs.createFile(path, openPermissions);
     sink->write(image.data(), image.size());

@@ -1,0 +1,123 @@
+#ifndef TESSELY_VCARD_CONTACTREADER_H
+#define TESSELY_VCARD_CONTACTREADER_H
+
+#include "LineTest.h"
+#include "platform/JobHost.h"
+#include "platform/LineReader.h"
+
+#include <cstdint>
+#include <string_view>
+
+namespace tessely
+{
+
+/// The part a line plays in the contacts of a file.
+enum class LineRole : unsigned char {
+    /// A line outside any contact.
+    Outside,
+    /// The line that opens a contact.
+    Opening,
+    /// A line of the contact: a property, or the folded continuation of one (it starts with a space or a tab).
+    Property,
+    /// A line of a card nested in the contact after an AGENT property, its own opening and closing lines
+    /// included.
+    Nested,
+    /// The line that closes the contact; for a contact that the file leaves open, a piece without text.
+    Closing,
+};
+
+/// A piece of a line, as the line reader gives it, and the part its line plays.
+struct ContactPiece {
+    std::string_view text;
+    bool first = true;
+    bool last = true;
+    LineRole role = LineRole::Outside;
+    /// For the closing piece of a contact that the file leaves open (it ends inside the contact, or another
+    /// contact opens in it): the cards left open, the contact and those nested in it. 0 for a closing line.
+    std::uint64_t openCards = 0;
+};
+
+/// True for the first piece of a line that continues the line before it: it starts with a space or a tab.
+inline bool isFolded(const ContactPiece& piece)
+{
+    return piece.first && !piece.text.empty() && (piece.text.front() == ' ' || piece.text.front() == '\t');
+}
+
+/// Reads the contacts of a text file; the one place that says what a contact is:
+/// - a contact opens at an opening line read outside any contact and ends at the next closing line;
+/// - an opening line right after an AGENT property line with an empty value opens a card nested in the
+///   contact, up to its own closing line, and nesting may repeat: the nested card is one property of the
+///   contact;
+/// - any other opening line inside a contact ends the contact, with the cards nested in it, and opens the
+///   next one; the end of the file ends the contact it leaves open;
+/// - a line that starts with a space or a tab continues the one before it (folding); it comes as it is, a
+///   property line, for the job to unfold.
+/// Lines come in pieces, so no line is held whole: a line that may still be an opening or closing line is
+/// held back, in a few bytes, until that is known. About every 64 KiB of input the reader asks the host
+/// whether the user asked to stop, and ends there when so.
+class ContactReader
+{
+public:
+    /// With `inside`, reading starts inside a contact, to read its lines again from a line start in it.
+    explicit ContactReader(LineReader& lines, JobHost* host = nullptr, bool inside = false);
+
+    /// The next piece, its text valid until the next call; false at the end of the file or on a stop.
+    bool next(ContactPiece& piece);
+    /// The contacts opened so far.
+    std::uint64_t contacts() const
+    {
+        return m_contacts;
+    }
+    /// The non-blank lines read outside any contact so far, opening lines not counted.
+    std::uint64_t skippedLines() const
+    {
+        return m_skipped;
+    }
+    /// True when reading ended because the user asked to stop.
+    bool stopped() const
+    {
+        return m_stopped;
+    }
+    /// Where the line of the last piece starts in the file.
+    std::uint64_t lineStart() const
+    {
+        return m_lines.lineStart();
+    }
+
+private:
+    /// What is still to come of a line held back: the end of the contact it cut short, its start as held,
+    /// and the piece that decided it.
+    enum class Stage { None, Closing, Mark, Leading, Word, Trailing, Current };
+
+    bool read(LinePiece& piece);
+    /// Gives the part of a whole line that cannot be an opening, closing or AGENT line; false for any other.
+    bool plainLine(std::string_view line);
+    void decide();
+    void lineEnded();
+    bool replay(ContactPiece& piece);
+    void emit(ContactPiece& piece, std::string_view text);
+
+    LineReader& m_lines;
+    JobHost* m_host;
+    bool m_inside;
+    std::uint64_t m_depth = 0;
+    bool m_afterAgent = false;
+    LineRole m_role = LineRole::Outside;
+    LineTest m_test;
+    /// The line's start as it was before its deciding piece.
+    LineTest m_held;
+    bool m_holding = false;
+    Stage m_stage = Stage::None;
+    LinePiece m_current;
+    bool m_replayed = false;
+    std::uint64_t m_spaces = 0;
+    std::uint64_t m_openCards = 0;
+    std::uint64_t m_contacts = 0;
+    std::uint64_t m_skipped = 0;
+    std::uint64_t m_sinceCheck = 0;
+    bool m_stopped = false;
+};
+
+} // namespace tessely
+
+#endif

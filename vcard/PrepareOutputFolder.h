@@ -1,0 +1,22 @@
+#ifndef TESSELY_VCARD_PREPAREOUTPUTFOLDER_H
+#define TESSELY_VCARD_PREPAREOUTPUTFOLDER_H
+
+#include "platform/FileSystem.h"
+
+#include <string>
+
+namespace tessely
+{
+
+/// The name of the folder beside the source that receives split files and the CSV table.
+inline constexpr const char* outputFolderName = "Split-vCards";
+
+/// Finds or creates the "Split-vCards" folder beside `source` and gives its path; gives the empty string
+/// and creates nothing when no file is at `source`. A folder it creates is open to those who may read a
+/// source with `permissions`, nobody else. A link there to another folder is followed; a link that points
+/// nowhere, or a file of that name, is an error.
+std::string PrepareOutputFolder(FileSystem& fs, const std::string& source, Permissions permissions = openPermissions);
+
+} // namespace tessely
+
+#endif
