@@ -12,6 +12,16 @@ using Visit = std::function<void(std::string_view)>;
 
 constexpr std::uint64_t noLine = std::numeric_limits<std::uint64_t>::max();
 
+/// True when the text holds a colon and nothing but ASCII before it.
+bool asciiFieldName(std::string_view text)
+{
+    const auto colon = text.find(':');
+    unsigned char high = 0;
+    for (std::size_t i = 0; colon != std::string_view::npos && i < colon; ++i)
+        high |= static_cast<unsigned char>(text[i]);
+    return colon != std::string_view::npos && high < 0x80;
+}
+
 /// Hands on one part of a line, before or after its first colon, as bytes.
 class PartVisitor final : public NormalizeExportLine::Sink
 {
@@ -101,39 +111,44 @@ ContactEntryReader::Parts::Parts(const ExportLimits& limits, const KeyedHash::Ke
 {
 }
 
-void ContactEntryReader::Parts::start()
+void ContactEntryReader::Parts::start(bool whole)
 {
-    m_field.clear();
-    m_fieldLength = 0;
+    m_whole = whole;
+    m_field.reset();
     m_hashing = false;
-    m_value.clear();
-    m_valueLength = 0;
+    m_value.reset();
 }
 
-void ContactEntryReader::Parts::add(bool value, std::string_view bytes)
+void ContactEntryReader::Parts::Part::add(std::string_view bytes, std::size_t limit, bool whole)
 {
-    if (value) {
-        m_valueLength += bytes.size();
-        m_value.append(bytes.substr(0, m_limits.valueBytes - std::min(m_value.size(), m_limits.valueBytes)));
-        return;
+    const std::size_t room = limit - std::min(text.size(), limit);
+    if (whole && length == 0) {
+        text = bytes.substr(0, room);
+    } else {
+        if (text.data() != copy.data())
+            copy.assign(text);
+        copy.append(bytes.substr(0, room));
+        text = copy;
     }
-    // A long field name is known by its hash, made from the bytes held so far, all of it until then.
-    if (!m_hashing && m_fieldLength + bytes.size() > m_limits.nameBytes) {
-        m_hashing = true;
-        m_hash = KeyedHash(m_keys);
-        m_hash.add(m_field);
-    }
-    if (m_hashing)
-        m_hash.add(bytes);
-    m_fieldLength += bytes.size();
-    // All of a colon-less line is before its colon: it may be a continuation, held like a value.
-    const std::size_t limit = std::max(m_limits.nameBytes, m_limits.valueBytes);
-    m_field.append(bytes.substr(0, limit - std::min(m_field.size(), limit)));
+    length += bytes.size();
 }
 
 void ContactEntryReader::Parts::text(bool value, std::string_view bytes)
 {
-    add(value, bytes);
+    if (value) {
+        m_value.add(bytes, m_limits.valueBytes, m_whole);
+        return;
+    }
+    // A long field name is known by its hash, made from the bytes held so far, all of it until then.
+    if (!m_hashing && m_field.length + bytes.size() > m_limits.nameBytes) {
+        m_hashing = true;
+        m_hash = KeyedHash(m_keys);
+        m_hash.add(m_field.text);
+    }
+    if (m_hashing)
+        m_hash.add(bytes);
+    // All of a colon-less line is before its colon: it may be a continuation, held like a value.
+    m_field.add(bytes, std::max(m_limits.nameBytes, m_limits.valueBytes), m_whole);
 }
 
 void ContactEntryReader::Parts::spaces(bool value, std::uint64_t count)
@@ -141,28 +156,28 @@ void ContactEntryReader::Parts::spaces(bool value, std::uint64_t count)
     static const std::string run(4096, ' ');
     for (; count > 0;) {
         const auto now = static_cast<std::size_t>(std::min<std::uint64_t>(count, run.size()));
-        add(value, std::string_view(run).substr(0, now));
+        text(value, std::string_view(run).substr(0, now));
         count -= now;
     }
 }
 
 HeldText ContactEntryReader::Parts::field() const
 {
-    if (m_fieldLength <= m_limits.nameBytes)
-        return { m_field, true, m_fieldLength, {} };
-    return { {}, false, m_fieldLength, m_hash.value() };
+    if (m_field.length <= m_limits.nameBytes)
+        return { m_field.text, true, m_field.length, {} };
+    return { {}, false, m_field.length, m_hash.value() };
 }
 
 HeldText ContactEntryReader::Parts::value() const
 {
-    const bool held = m_valueLength <= m_limits.valueBytes;
-    return { held ? std::string_view(m_value) : std::string_view(), held, m_valueLength, {} };
+    const bool held = m_value.length <= m_limits.valueBytes;
+    return { held ? m_value.text : std::string_view(), held, m_value.length, {} };
 }
 
 HeldText ContactEntryReader::Parts::continuation() const
 {
-    const bool held = m_fieldLength <= m_limits.valueBytes;
-    return { held ? std::string_view(m_field) : std::string_view(), held, m_fieldLength, {} };
+    const bool held = m_field.length <= m_limits.valueBytes;
+    return { held ? m_field.text : std::string_view(), held, m_field.length, {} };
 }
 
 ContactEntryReader::ContactEntryReader(
@@ -192,7 +207,7 @@ bool ContactEntryReader::next(ContactEvent& event)
             // The piece starts the next line: it waits while the line before it is handed on.
             m_inLine = false;
             m_waiting = true;
-            if (endLine(event))
+            if (!m_ignored && endLine(m_raw, event))
                 return true;
             continue;
         }
@@ -200,11 +215,26 @@ bool ContactEntryReader::next(ContactEvent& event)
         case LineRole::Property:
             // A folded line that continues no property (it follows the opening line, or a nested card) is
             // dropped with the lines folded after it.
-            m_inLine = true;
             m_ignored = isFolded(piece);
             m_lineStart = m_contacts.lineStart();
             m_raw.clear();
             m_streaming = false;
+            // Only the field names wanted: a field name in ASCII is known at its colon, and the rest of the
+            // line, folded lines included, is skipped.
+            if (!m_ignored && !m_values && asciiFieldName(piece.text)) {
+                m_inLine = !piece.last || m_contacts.mayBeFolded();
+                m_ignored = true;
+                if (endLine(piece.text.substr(0, piece.text.find(':') + 1), event))
+                    return true;
+                break;
+            }
+            // A whole line that no folded line can follow is read at once, where it stands.
+            if (!m_ignored && piece.last && !m_contacts.mayBeFolded()) {
+                if (endLine(piece.text, event))
+                    return true;
+                break;
+            }
+            m_inLine = true;
             addToLine(piece.text);
             break;
         case LineRole::Opening:
@@ -236,7 +266,7 @@ void ContactEntryReader::addToLine(std::string_view bytes)
         m_streaming = true;
         m_check = {};
         for (Reading* reading : { &m_utf8, &m_windows1252 }) {
-            reading->parts.start();
+            reading->parts.start(false);
             reading->line.start(reading == &m_windows1252, m_values);
         }
         bytes = m_raw;
@@ -247,22 +277,26 @@ void ContactEntryReader::addToLine(std::string_view bytes)
     m_raw.clear();
 }
 
-bool ContactEntryReader::endLine(ContactEvent& event)
+bool ContactEntryReader::endLine(std::string_view raw, ContactEvent& event)
 {
-    if (m_ignored)
-        return false;
     Reading* reading = &m_utf8;
     if (m_streaming) {
         m_utf8.line.finish();
         m_windows1252.line.finish();
         reading = m_check.valid() ? &m_utf8 : &m_windows1252;
     } else {
-        const bool windows1252 = !isValidUtf8(m_raw);
-        reading = windows1252 ? &m_windows1252 : &m_utf8;
-        reading->parts.start();
-        reading->line.start(windows1252, m_values);
-        reading->line.feed(m_raw);
-        reading->line.finish();
+        // Read as UTF-8, and once more as Windows-1252 when it is not UTF-8.
+        bool windows1252 = false;
+        for (;;) {
+            reading = windows1252 ? &m_windows1252 : &m_utf8;
+            reading->parts.start(true);
+            reading->line.start(windows1252, m_values);
+            reading->line.feed(raw);
+            reading->line.finish();
+            if (windows1252 || !reading->line.beyondAscii() || isValidUtf8(raw))
+                break;
+            windows1252 = true;
+        }
     }
     event.line = m_lineStart;
     if (reading->line.hasColon()) {

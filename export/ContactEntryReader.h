@@ -99,7 +99,9 @@ public:
     {
     public:
         Parts(const ExportLimits& limits, const KeyedHash::Keys& keys);
-        void start();
+        /// Starts a line; with `whole`, the line is normalised in one piece, whose texts stay valid while
+        /// they are needed and are not copied.
+        void start(bool whole);
         void text(bool value, std::string_view bytes) override;
         void spaces(bool value, std::uint64_t count) override;
         HeldText field() const;
@@ -108,16 +110,27 @@ public:
         HeldText continuation() const;
 
     private:
-        void add(bool value, std::string_view bytes);
+        /// The first bytes of a part, up to a limit, in the normaliser's text or a copy of them.
+        struct Part {
+            std::string copy;
+            std::string_view text;
+            std::uint64_t length = 0;
+            void add(std::string_view bytes, std::size_t limit, bool whole);
+            void reset()
+            {
+                copy.clear();
+                text = {};
+                length = 0;
+            }
+        };
 
         const ExportLimits& m_limits;
         const KeyedHash::Keys& m_keys;
-        std::string m_field;
-        std::uint64_t m_fieldLength = 0;
+        bool m_whole = false;
+        Part m_field;
         KeyedHash m_hash;
         bool m_hashing = false;
-        std::string m_value;
-        std::uint64_t m_valueLength = 0;
+        Part m_value;
     };
 
 private:
@@ -132,7 +145,7 @@ private:
         NormalizeExportLine line;
     };
     void addToLine(std::string_view bytes);
-    bool endLine(ContactEvent& event);
+    bool endLine(std::string_view raw, ContactEvent& event);
 
     ContactReader m_contacts;
     const ExportLimits& m_limits;

@@ -167,16 +167,14 @@ JobResult ExportToCsv(FileSystem& fs, JobHost& host, const std::string& source)
 JobResult ExportToCsv(FileSystem& fs, JobHost& host, const std::string& source, const ExportLimits& limits)
 {
     JobResult result;
-    auto input = fs.openRead(source);
-    const Permissions permissions = input->permissions();
-    result.location = PrepareOutputFolder(fs, source, permissions);
-    const auto lock = fs.lockFolder(result.location);
+    OutputBesideSource job = openOutputBesideSource(fs, source);
+    result.location = job.folder;
 
     // The columns must all be known before the header row is written, and a table's worth of cells can be
     // far larger than memory allows, so the source is read twice: once for the field names, then once more
     // to write each contact's row as soon as the contact is complete. Every pass, and every name and cell
     // read again, reads the file opened here, so a file replaced or renamed meanwhile changes nothing.
-    SharedSource file(std::move(input));
+    SharedSource file(std::move(job.source));
     const KeyedHash::Keys keys = KeyedHash::randomKeys();
     FieldNames names(keys, limits.namesBytes);
     {
@@ -252,7 +250,7 @@ JobResult ExportToCsv(FileSystem& fs, JobHost& host, const std::string& source, 
         result.stopped = true;
         return result;
     }
-    temporary.setPermissions(filePermissionsFor(permissions));
+    temporary.setPermissions(filePermissionsFor(job.permissions));
     table.close();
     temporary.moveIntoPlace();
     result.count = entries.contacts();

@@ -26,36 +26,33 @@ std::size_t incompleteTail(std::string_view text)
     return text.size();
 }
 
-/// Appends `bytes` to `out` with every "," deleted, every ";" made a space and ASCII letters upper-cased;
-/// gives true when a byte outside ASCII was among them.
-bool appendMapped(std::string_view bytes, std::string& out)
+/// Writes `bytes` to `out`, which has room for all of them, with every "," deleted, every ";" made a space and
+/// ASCII letters upper-cased; gives the number of bytes written, and sets `high` when a byte outside ASCII was
+/// among them.
+std::size_t mapBytes(std::string_view bytes, char* out, bool& high)
 {
-    const std::size_t start = out.size();
-    out.resize(start + bytes.size());
-    char* const mapped = out.data() + start;
-    unsigned char high = 0;
+    unsigned char seen = 0;
     std::size_t size = 0;
     if (std::memchr(bytes.data(), ',', bytes.size()) == nullptr) {
         // Most lines have no comma: every byte maps to one byte, in a loop the compiler can vectorise.
         const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
         for (std::size_t i = 0; i < bytes.size(); ++i) {
             const unsigned char byte = in[i];
-            high |= byte;
+            seen |= byte;
             const auto upper
                 = static_cast<unsigned char>(byte - (static_cast<unsigned char>(byte - 'a') < 26 ? 32 : 0));
-            mapped[i] = static_cast<char>(byte == ';' ? ' ' : upper);
+            out[i] = static_cast<char>(byte == ';' ? ' ' : upper);
         }
         size = bytes.size();
     } else {
         for (const char c : bytes) {
-            const auto byte = static_cast<unsigned char>(c);
-            high |= byte;
-            mapped[size] = c == ';' ? ' ' : c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+            seen |= static_cast<unsigned char>(c);
+            out[size] = c == ';' ? ' ' : c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
             size += c != ',' ? 1 : 0;
         }
     }
-    out.resize(start + size);
-    return (high & 0x80) != 0;
+    high = high || (seen & 0x80) != 0;
+    return size;
 }
 
 } // namespace
@@ -71,6 +68,7 @@ void NormalizeExportLine::start(bool windows1252, bool values)
     m_values = values;
     m_carry.clear();
     m_afterColon = false;
+    m_beyondAscii = false;
     m_trimming = true;
     m_spaces = 0;
 }
@@ -83,33 +81,45 @@ void NormalizeExportLine::feed(std::string_view piece)
         const auto colon = piece.find(':');
         piece = piece.substr(0, colon == std::string_view::npos ? colon : colon + 1);
     }
-    const bool carried = !m_carry.empty();
-    m_text.assign(m_carry);
+    // The text given to the sink stays valid until the second piece after it: the buffers take turns.
+    std::string& text = m_text[m_turn ^= 1];
+    std::string decoded;
+    if (m_windows1252)
+        decoded = windows1252ToUtf8(piece);
+    const std::string_view bytes = m_windows1252 ? std::string_view(decoded) : piece;
+    // The buffer only grows, so its bytes are not cleared for every line.
+    if (text.size() < m_carry.size() + bytes.size())
+        text.resize(m_carry.size() + bytes.size());
+    bool high = !m_carry.empty();
+    m_carry.copy(text.data(), m_carry.size());
+    const std::size_t length = m_carry.size() + mapBytes(bytes, text.data() + m_carry.size(), high);
     m_carry.clear();
-    bool high = false;
-    if (m_windows1252) {
-        high = appendMapped(windows1252ToUtf8(piece), m_text);
-    } else {
-        // Deleting a comma can join the bytes around it into one character, so the commas go first, and the
-        // end of a character that the next piece may complete waits for it.
-        high = appendMapped(piece, m_text) || carried;
-        const std::size_t cut = incompleteTail(m_text);
-        m_carry.assign(m_text, cut, std::string::npos);
-        m_text.resize(cut);
+    m_beyondAscii = m_beyondAscii || high;
+    if (!high) {
+        emit(std::string_view(text).substr(0, length));
+        return;
     }
-    // ASCII letters are upper-cased already; the others need the Unicode table, on whole characters.
-    if (high)
-        upperCaseBeyondAscii(m_text);
-    emit(m_text);
+    // Deleting a comma can join the bytes around it into one character, so the commas go first, and the end
+    // of a character that the next piece may complete waits for it. ASCII letters are upper-cased already;
+    // the others need the Unicode table, on whole characters.
+    text.resize(length);
+    if (!m_windows1252) {
+        const std::size_t cut = incompleteTail(text);
+        m_carry.assign(text, cut, std::string::npos);
+        text.resize(cut);
+    }
+    upperCaseBeyondAscii(text);
+    emit(text);
 }
 
 void NormalizeExportLine::finish()
 {
     if (!m_carry.empty()) {
-        m_text.swap(m_carry);
+        std::string& text = m_text[m_turn ^= 1];
+        text.swap(m_carry);
         m_carry.clear();
-        upperCaseBeyondAscii(m_text);
-        emit(m_text);
+        upperCaseBeyondAscii(text);
+        emit(text);
     }
     // Spaces at the end of the line are trimmed.
     m_spaces = 0;
@@ -134,23 +144,26 @@ void NormalizeExportLine::emit(std::string_view text)
 
 void NormalizeExportLine::part(bool value, std::string_view text)
 {
+    std::size_t first = 0;
     if (m_trimming) {
-        const auto first = text.find_first_not_of(' ');
-        if (first == std::string_view::npos)
+        while (first < text.size() && text[first] == ' ')
+            ++first;
+        if (first == text.size())
             return;
-        text.remove_prefix(first);
         m_trimming = false;
     }
-    const auto last = text.find_last_not_of(' ');
-    if (last == std::string_view::npos) {
+    std::size_t end = text.size();
+    while (end > first && text[end - 1] == ' ')
+        --end;
+    if (end == first) {
         m_spaces += text.size();
         return;
     }
     // Spaces between two texts are part of the line; those at its end wait for what follows them.
     if (m_spaces > 0)
         m_sink.spaces(value, m_spaces);
-    m_sink.text(value, text.substr(0, last + 1));
-    m_spaces = text.size() - last - 1;
+    m_sink.text(value, text.substr(first, end - first));
+    m_spaces = text.size() - end;
 }
 
 } // namespace tessely

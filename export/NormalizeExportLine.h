@@ -17,7 +17,8 @@ class NormalizeExportLine
 {
 public:
     /// Receives the normalised line: the text before its first colon (all of it when it has none), then the
-    /// text after it, in pieces, with runs of spaces inside them given as counts where pieces meet.
+    /// text after it, in pieces, with runs of spaces inside them given as counts where pieces meet. A text
+    /// given stays valid until the second call of `feed` or `finish` after the one that gave it.
     class Sink
     {
     public:
@@ -39,6 +40,11 @@ public:
     {
         return m_afterColon;
     }
+    /// True when a byte outside ASCII was among those normalised.
+    bool beyondAscii() const
+    {
+        return m_beyondAscii;
+    }
 
 private:
     void emit(std::string_view text);
@@ -47,10 +53,12 @@ private:
     Sink& m_sink;
     bool m_windows1252 = false;
     bool m_values = true;
-    std::string m_text;
+    std::string m_text[2];
+    unsigned m_turn = 0;
     /// The start of a UTF-8 sequence that the next piece may complete.
     std::string m_carry;
     bool m_afterColon = false;
+    bool m_beyondAscii = false;
     bool m_trimming = true;
     std::uint64_t m_spaces = 0;
 };

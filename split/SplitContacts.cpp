@@ -230,14 +230,12 @@ std::string contactFileName(const std::string& location, const std::string& name
 JobResult SplitContacts(FileSystem& fs, JobHost& host, const std::string& source)
 {
     JobResult result;
-    auto input = fs.openRead(source);
-    const Permissions inputPermissions = input->permissions();
-    result.location = PrepareOutputFolder(fs, source, inputPermissions);
-    const auto lock = fs.lockFolder(result.location);
-    LineReader lines(std::move(input));
+    OutputBesideSource job = openOutputBesideSource(fs, source);
+    result.location = job.folder;
+    LineReader lines(std::move(job.source));
     ContactReader reader(lines, &host);
     StatusGuard status(host);
-    ContactWriter writer(fs, result.location, filePermissionsFor(inputPermissions));
+    ContactWriter writer(fs, result.location, filePermissionsFor(job.permissions));
     NameFromContact namer;
     // The namer reads the contact from what is held when the contact is complete; only a contact too large
     // to be held is named while it is read.

@@ -70,6 +70,12 @@ bool ContactReader::next(ContactPiece& piece)
         m_test.feed(line.text, false);
     }
     decide();
+    if (!held && m_openCards == 0) {
+        piece = { line.text, true, line.last, m_role };
+        if (line.last)
+            lineEnded();
+        return true;
+    }
     m_current = line;
     m_replayed = false;
     m_holding = held;
@@ -79,17 +85,21 @@ bool ContactReader::next(ContactPiece& piece)
 
 bool ContactReader::plainLine(std::string_view line)
 {
-    if (line.substr(0, byteOrderMark.size()) == byteOrderMark)
-        line.remove_prefix(byteOrderMark.size());
-    const auto text = line.find_first_not_of(' ');
-    if (text != std::string_view::npos) {
-        // Opening, closing and AGENT lines start with one of these letters, in either case.
-        const char c = static_cast<char>(line[text] | 0x20);
-        if (c == 'a' || c == 'b' || c == 'e')
+    std::size_t at = !line.empty() && line[0] == byteOrderMark[0] && line.substr(0, 3) == byteOrderMark ? 3 : 0;
+    while (at < line.size() && line[at] == ' ')
+        ++at;
+    if (at < line.size()) {
+        // Opening and closing lines start with a "b" or an "e" in either case and are short once trimmed (the
+        // dotless i takes two bytes); AGENT lines start with "agent".
+        const auto lower = [&](std::size_t i) { return at + i < line.size() ? line[at + i] | 0x20 : 0; };
+        const int first = lower(0);
+        if (first == 'a' && lower(1) == 'g' && lower(2) == 'e' && lower(3) == 'n' && lower(4) == 't')
+            return false;
+        if ((first == 'b' || first == 'e') && lower(8) != 0 && (lower(12) == 0 || lower(12) == (' ' | 0x20)))
             return false;
     }
     m_role = !m_inside ? LineRole::Outside : m_depth > 0 ? LineRole::Nested : LineRole::Property;
-    if (!m_inside && text != std::string_view::npos)
+    if (!m_inside && at < line.size())
         ++m_skipped;
     m_afterAgent = false;
     return true;

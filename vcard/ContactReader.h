@@ -78,6 +78,13 @@ public:
     {
         return m_stopped;
     }
+    /// False when the line after the last piece, a whole line, is known not to start with a space or a tab,
+    /// and so cannot continue it.
+    bool mayBeFolded() const
+    {
+        const int next = m_stage == Stage::None ? m_lines.peekNextLine() : -1;
+        return next < 0 || next == ' ' || next == '\t';
+    }
     /// Where the line of the last piece starts in the file.
     std::uint64_t lineStart() const
     {

@@ -32,4 +32,14 @@ std::string PrepareOutputFolder(FileSystem& fs, const std::string& source, Permi
     return folder;
 }
 
+OutputBesideSource openOutputBesideSource(FileSystem& fs, const std::string& source)
+{
+    OutputBesideSource job;
+    job.source = fs.openRead(source);
+    job.permissions = job.source->permissions();
+    job.folder = PrepareOutputFolder(fs, source, job.permissions);
+    job.lock = fs.lockFolder(job.folder);
+    return job;
+}
+
 } // namespace tessely

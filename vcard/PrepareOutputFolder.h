@@ -3,6 +3,7 @@
 
 #include "platform/FileSystem.h"
 
+#include <memory>
 #include <string>
 
 namespace tessely
@@ -16,6 +17,17 @@ inline constexpr const char* outputFolderName = "Split-vCards";
 /// source with `permissions`, nobody else. A link there to another folder is followed; a link that points
 /// nowhere, or a file of that name, is an error.
 std::string PrepareOutputFolder(FileSystem& fs, const std::string& source, Permissions permissions = openPermissions);
+
+/// What a job that writes beside its source starts from: the source opened for reading, its permissions,
+/// and the output folder beside it (see PrepareOutputFolder), locked for the job.
+struct OutputBesideSource {
+    std::unique_ptr<ByteSource> source;
+    Permissions permissions = openPermissions;
+    std::string folder;
+    std::unique_ptr<FolderLock> lock;
+};
+/// Opens `source`, then finds or makes the output folder beside it and locks it.
+OutputBesideSource openOutputBesideSource(FileSystem& fs, const std::string& source);
 
 } // namespace tessely
 

@@ -386,12 +386,12 @@ public:
     int opens = 0;
 
 private:
-    class Source final : public ByteSource
+    class Source final : public test::ForwardingSource
     {
     public:
         Source(WatchedSource& fs, std::unique_ptr<ByteSource> inner)
-            : m_fs(fs)
-            , m_inner(std::move(inner))
+            : ForwardingSource(std::move(inner))
+            , m_fs(fs)
         {
         }
         std::size_t read(char* buffer, std::size_t size) override
@@ -408,21 +408,16 @@ private:
                         << "BEGIN:VCARD\r\nTEL:9\r\nEND:VCARD\r\n";
             }
             m_touched = true;
-            return m_inner->read(buffer, size);
+            return ForwardingSource::read(buffer, size);
         }
         void seek(std::uint64_t offset) override
         {
             m_seeked = true;
-            m_inner->seek(offset);
-        }
-        Permissions permissions() const override
-        {
-            return m_inner->permissions();
+            ForwardingSource::seek(offset);
         }
 
     private:
         WatchedSource& m_fs;
-        std::unique_ptr<ByteSource> m_inner;
         bool m_touched = false;
         bool m_seeked = false;
     };

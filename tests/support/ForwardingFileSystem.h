@@ -3,8 +3,35 @@
 
 #include "platform/FileSystem.h"
 
+#include <memory>
+
 namespace tessely::test
 {
+
+/// Hands every read on to another source; a test overrides the calls it wants to watch or fail.
+class ForwardingSource : public ByteSource
+{
+public:
+    explicit ForwardingSource(std::unique_ptr<ByteSource> inner)
+        : m_inner(std::move(inner))
+    {
+    }
+    std::size_t read(char* buffer, std::size_t size) override
+    {
+        return m_inner->read(buffer, size);
+    }
+    void seek(std::uint64_t offset) override
+    {
+        m_inner->seek(offset);
+    }
+    Permissions permissions() const override
+    {
+        return m_inner->permissions();
+    }
+
+private:
+    std::unique_ptr<ByteSource> m_inner;
+};
 
 /// Hands every call on to another file system (the machine's own by default); a test overrides the calls it
 /// wants to watch or fail.

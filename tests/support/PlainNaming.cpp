@@ -15,6 +15,19 @@ void removeAll(std::string& text, std::string_view what)
 
 } // namespace
 
+const std::vector<std::string>& formattingCharacters()
+{
+    static const std::vector<std::string> characters = [] {
+        std::vector<std::string> list = {
+            "\u200E", "\u200F", "\u202A", "\u202B", "\u202C", "\u202D", "\u202E", "\u2066", "\u2067", "\u2068", "\u2069"
+        };
+        for (unsigned c = 0x80; c <= 0x9F; ++c)
+            list.push_back(std::string("\xC2") + static_cast<char>(c));
+        return list;
+    }();
+    return characters;
+}
+
 std::string CleanFileName(std::string_view value)
 {
     std::string text(trimSpaces(value));

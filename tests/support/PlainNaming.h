@@ -13,6 +13,9 @@ namespace tessely::test
 // The naming rules the plain way, on whole strings: the reference that the streaming namer (and the split
 // that uses it) must agree with.
 
+/// The characters that names lose, in UTF-8: the C1 control characters and the bidirectional formatting
+/// characters.
+const std::vector<std::string>& formattingCharacters();
 /// A field value made safe as a file-name stem: path and wildcard characters, C1 control characters and
 /// bidirectional formatting characters removed, separators and C0 control characters turned into spaces,
 /// runs of spaces shortened in four sweeps (five, four, three, two), spaces trimmed. May be empty.

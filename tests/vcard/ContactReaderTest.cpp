@@ -1,6 +1,13 @@
 #include "vcard/ContactReader.h"
 
+#include "export/ExportToCsv.h"
+#include "recombine/RecombineFiles.h"
+#include "split/SplitContacts.h"
+#include "tests/support/ForwardingFileSystem.h"
 #include "tests/support/RecordingHost.h"
+#include "tests/support/StringSource.h"
+#include "tests/support/TempFolder.h"
+#include "vcard/CountContacts.h"
 
 #include <gtest/gtest.h>
 
@@ -11,46 +18,13 @@ namespace tessely
 namespace
 {
 
-/// Gives the bytes of a text in blocks of at most `chunk`, counting how much was asked for.
-class TextSource final : public ByteSource
-{
-public:
-    TextSource(std::string text, std::size_t chunk)
-        : m_text(std::move(text))
-        , m_chunk(chunk)
-    {
-    }
-    std::size_t read(char* buffer, std::size_t size) override
-    {
-        const std::size_t n = std::min({ size, m_chunk, m_text.size() - m_offset });
-        m_text.copy(buffer, n, m_offset);
-        m_offset += n;
-        return n;
-    }
-    void seek(std::uint64_t offset) override
-    {
-        m_offset = static_cast<std::size_t>(offset);
-    }
-    Permissions permissions() const override
-    {
-        return 0600;
-    }
-    std::size_t offset() const
-    {
-        return m_offset;
-    }
-
-private:
-    std::string m_text;
-    std::size_t m_chunk;
-    std::size_t m_offset = 0;
-};
+using test::StringSource;
 
 /// The lines of `text` as the reader hands them on, one letter each for its part (O outside, B opening,
 /// P property, N nested, E closing, or the number of cards a closing piece closes), and the line.
 std::vector<std::string> roles(const std::string& text, std::size_t buffer)
 {
-    LineReader lines(std::make_unique<TextSource>(text, 5), buffer);
+    LineReader lines(std::make_unique<StringSource>(text, 5), buffer);
     ContactReader reader(lines);
     std::vector<std::string> got;
     ContactPiece piece;
@@ -141,7 +115,7 @@ TEST(ContactReader, GivesEachLineItsPartInTheContacts)
 
 TEST(ContactReader, CountsContactsAndTheNonBlankLinesOutsideThem)
 {
-    LineReader lines(std::make_unique<TextSource>(
+    LineReader lines(std::make_unique<StringSource>(
         "junk\n   \n\n\xEF\xBB\xBF\nBEGIN:VCARD\nBEGIN:VCARD\nEND:VCARD\nBEGIN:VCARD\t\nEND:VCARD\n", 7));
     ContactReader reader(lines);
     ContactPiece piece;
@@ -158,8 +132,8 @@ TEST(ContactReader, SeesAStopWithinSixtyFourKibibytesOfInput)
         text += "X:1\n";
     text += "END:VCARD\n" + std::string(10'000'000, 'x');
     for (const std::size_t stopAt : { std::size_t { 1000 }, std::size_t { 2'000'000 }, text.size() - 300000 }) {
-        auto source = std::make_unique<TextSource>(text, 1 << 16);
-        TextSource& file = *source;
+        auto source = std::make_unique<StringSource>(text, 1 << 16);
+        StringSource& file = *source;
         LineReader lines(std::move(source));
         test::RecordingHost host;
         ContactReader reader(lines, &host);
@@ -168,6 +142,76 @@ TEST(ContactReader, SeesAStopWithinSixtyFourKibibytesOfInput)
             host.stopNow = file.offset() >= stopAt;
         EXPECT_TRUE(reader.stopped()) << stopAt;
         EXPECT_LE(file.offset(), stopAt + (3 << 16)) << stopAt;
+    }
+}
+
+/// The machine's file system, where the user asks to stop once `stopAt` bytes of input have been read.
+class StopAfter final : public test::ForwardingFileSystem
+{
+public:
+    StopAfter(test::RecordingHost& host, std::uint64_t stopAt)
+        : m_host(host)
+        , m_stopAt(stopAt)
+    {
+    }
+    std::unique_ptr<ByteSource> openRead(const std::string& path) override
+    {
+        class Counted final : public test::ForwardingSource
+        {
+        public:
+            Counted(StopAfter& fs, std::unique_ptr<ByteSource> inner)
+                : ForwardingSource(std::move(inner))
+                , m_fs(fs)
+            {
+            }
+            std::size_t read(char* buffer, std::size_t size) override
+            {
+                const std::size_t got = ForwardingSource::read(buffer, size);
+                m_fs.read += got;
+                m_fs.m_host.stopNow = m_fs.m_host.stopNow || m_fs.read >= m_fs.m_stopAt;
+                return got;
+            }
+
+        private:
+            StopAfter& m_fs;
+        };
+        return std::make_unique<Counted>(*this, ForwardingFileSystem::openRead(path));
+    }
+    std::uint64_t read = 0;
+
+private:
+    test::RecordingHost& m_host;
+    std::uint64_t m_stopAt;
+};
+
+TEST(ContactReader, EveryJobSeesAStopWithinAFewBlocksOfInput)
+{
+    // A contact of four million bytes of short lines, and a file of no contact but one long line.
+    std::string contact = "BEGIN:VCARD\r\n";
+    for (int i = 0; i < 1000000; ++i)
+        contact += "X:1\r\n";
+    const std::string noContact(4'000'000, 'x');
+    constexpr std::uint64_t stopAt = 1'000'000;
+    const struct {
+        const char* job;
+        const std::string& input;
+    } cases[] = { { "count", noContact }, { "split", contact }, { "export", contact }, { "recombine", contact } };
+    for (const auto& c : cases) {
+        test::TempFolder dir;
+        const std::string source = dir.write("input.vcf", c.input);
+        dir.write("other.vcf", c.input);
+        test::RecordingHost host;
+        StopAfter fs(host, stopAt);
+        const std::string job = c.job;
+        if (job == "count")
+            CountContacts(fs, host, source);
+        else if (job == "split")
+            EXPECT_TRUE(SplitContacts(fs, host, source).stopped);
+        else if (job == "export")
+            EXPECT_TRUE(ExportToCsv(fs, host, source).stopped);
+        else
+            EXPECT_TRUE(RecombineFiles(fs, host, { dir.path(), { "input.vcf", "other.vcf" } }).stopped);
+        EXPECT_LE(fs.read, stopAt + (4 << 16)) << c.job;
     }
 }
 
