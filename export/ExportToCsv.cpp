@@ -26,14 +26,13 @@ bool startsFormula(char c)
 }
 
 using Visit = std::function<void(std::string_view)>;
-/// Hands a cell's text to a visitor, in one piece or in many.
-using CellText = std::function<void(const Visit&)>;
 
-/// Writes one cell. A cell holding a double quote is quoted with its quotes doubled, so that spreadsheet
+/// Writes one cell, whose text `cell` hands to a visitor, in one piece or in many. A cell holding a double quote is quoted with its quotes doubled, so that spreadsheet
 /// programs keep the table's shape; a cell that would start a formula gets a leading apostrophe, which
 /// spreadsheets show as text and never run. Every other cell is written as it stands. The text is read
 /// twice, once to see what it needs and once to write it, so it may be of any length.
-void writeCell(LineWriter& table, const CellText& cell)
+template <typename Text>
+void writeCellFrom(LineWriter& table, const Text& cell)
 {
     bool started = false;
     bool guard = false;
@@ -67,7 +66,8 @@ void writeCell(LineWriter& table, const CellText& cell)
 
 void writeCell(LineWriter& table, std::string_view text)
 {
-    writeCell(table, [text](const Visit& visit) { visit(text); });
+    // A text held whole is handed on without making a function of it for each cell.
+    writeCellFrom(table, [text](const auto& visit) { visit(text); });
 }
 
 /// One contact's cells, one per column, reused from contact to contact: a cell counts as filled only when
@@ -123,7 +123,7 @@ public:
             if (cell.stamp != m_generation)
                 continue;
             if (cell.reread) {
-                writeCell(table, [&](const Visit& visit) { reread(cell.line, visit); });
+                writeCellFrom(table, [&](const Visit& visit) { reread(cell.line, visit); });
             } else {
                 writeCell(table, cell.text);
             }
@@ -202,7 +202,7 @@ JobResult ExportToCsv(FileSystem& fs, JobHost& host, const std::string& source, 
             table.write(",");
         // A field's second and later occurrences in a contact have columns of their own: "EMAIL (2)".
         const auto [field, occurrence] = names.columnField(column);
-        writeCell(table, [&](const Visit& visit) {
+        writeCellFrom(table, [&](const Visit& visit) {
             if (names.held(field))
                 visit(names[field]);
             else

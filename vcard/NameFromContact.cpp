@@ -12,12 +12,6 @@ namespace
 /// The passes in order of precedence; a usable line of an earlier pass beats every line of a later one.
 /// The "EMAIL" prefix has no colon, so the line may carry parameters ("EMAIL;TYPE=INTERNET:").
 constexpr std::string_view prefixes[] = { "FN:", "N:", "TITLE:", "EMAIL" };
-constexpr NameFromContact::Value::Step steps[] = {
-    NameFromContact::Value::Step::None,
-    NameFromContact::Value::Step::Reorder,
-    NameFromContact::Value::Step::None,
-    NameFromContact::Value::Step::LocalPart,
-};
 constexpr std::size_t emailPass = 3;
 constexpr std::size_t passCount = 4;
 /// Enough bytes for the longest prefix, six characters of up to four bytes.
@@ -104,19 +98,7 @@ bool startsWithUpperCased(std::string_view head, std::string_view prefix, std::s
 /// True when a line may begin one of the fields: only ASCII letters upper-case to the prefixes' first letters.
 bool mayStartField(char c)
 {
-    switch (c) {
-    case 'F':
-    case 'f':
-    case 'N':
-    case 'n':
-    case 'T':
-    case 't':
-    case 'E':
-    case 'e':
-        return true;
-    default:
-        return false;
-    }
+    return std::string_view("FfNnTtEe").find(c) != std::string_view::npos;
 }
 
 } // namespace
@@ -215,51 +197,33 @@ void NameFromContact::Value::classify(char c)
 
 void NameFromContact::Value::onSpaces(std::uint64_t count)
 {
-    switch (m_step) {
-    case Step::None:
-        m_text.addSpaces(count);
-        break;
-    case Step::LocalPart:
-        // Held back: spaces right before the "@" are trimmed from the local part.
+    if (count == 0)
+        return;
+    if (m_step != Step::Reorder) {
+        // Spaces wait for the next character: those right before the "@" are trimmed from a local part.
         m_pendingSpaces = count;
-        break;
-    case Step::Reorder:
-        if (m_inFirstWord && count > 0) {
-            // The first run separates the family name from the rest; the rest is trimmed of it.
-            m_inFirstWord = false;
-        } else if (!m_inFirstWord) {
-            m_rest.addSpaces(count);
-        }
-        break;
+    } else if (m_inFirstWord) {
+        // The first run separates the family name from the rest; the rest is trimmed of it.
+        m_inFirstWord = false;
+    } else {
+        m_rest.addSpaces(count);
     }
 }
 
 void NameFromContact::Value::onByte(char c)
 {
-    switch (m_step) {
-    case Step::None:
-        m_text.addByte(c);
-        break;
-    case Step::LocalPart:
-        if (m_atSeen)
-            return;
-        if (c == '@') {
-            m_atSeen = true;
-            return;
-        }
-        m_text.addSpaces(m_pendingSpaces);
-        m_pendingSpaces = 0;
-        m_text.addByte(c);
-        break;
-    case Step::Reorder:
-        if (m_inFirstWord) {
-            m_word.addByte(c);
+    if (m_step == Step::Reorder) {
+        (m_inFirstWord ? m_word : m_rest).addByte(c);
+        if (m_inFirstWord)
             m_wordStripped.addByte(c);
-        } else {
-            m_rest.addByte(c);
-        }
-        break;
+        return;
     }
+    m_atSeen = m_atSeen || (m_step == Step::LocalPart && c == '@');
+    if (m_atSeen)
+        return;
+    m_text.addSpaces(m_pendingSpaces);
+    m_pendingSpaces = 0;
+    m_text.addByte(c);
 }
 
 std::string NameFromContact::Value::name() const
@@ -363,7 +327,9 @@ void NameFromContact::decide()
             return;
         m_line = Line::Matched;
         m_pass = pass;
-        m_value.reset(steps[pass]);
+        m_value.reset(pass == 1     ? Value::Step::Reorder
+                : pass == emailPass ? Value::Step::LocalPart
+                                    : Value::Step::None);
         m_wholeLine.reset(Value::Step::LocalPart);
         m_colonSeen = false;
         // The value is what follows the line's first colon, which for "FN:", "N:" and "TITLE:" ends the
