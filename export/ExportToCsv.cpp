@@ -27,12 +27,11 @@ bool startsFormula(char c)
 
 using Visit = std::function<void(std::string_view)>;
 
-/// Writes one cell, whose text `cell` hands to a visitor, in one piece or in many. A cell holding a double quote is quoted with its quotes doubled, so that spreadsheet
-/// programs keep the table's shape; a cell that would start a formula gets a leading apostrophe, which
-/// spreadsheets show as text and never run. Every other cell is written as it stands. The text is read
-/// twice, once to see what it needs and once to write it, so it may be of any length.
-template <typename Text>
-void writeCellFrom(LineWriter& table, const Text& cell)
+/// Writes one cell, whose text `cell` hands to a visitor, in one piece or in many. A cell holding a double quote is
+/// quoted with its quotes doubled, so that spreadsheet programs keep the table's shape; a cell that would start a
+/// formula gets a leading apostrophe, which spreadsheets show as text and never run. Every other cell is written as it
+/// stands. The text is read twice, once to see what it needs and once to write it, so it may be of any length.
+template <typename Text> void writeCellFrom(LineWriter& table, const Text& cell)
 {
     bool started = false;
     bool guard = false;
@@ -201,7 +200,8 @@ JobResult ExportToCsv(FileSystem& fs, JobHost& host, const std::string& source, 
         if (column > 0)
             table.write(",");
         // A field's second and later occurrences in a contact have columns of their own: "EMAIL (2)".
-        const auto [field, occurrence] = names.columnField(column);
+        const std::size_t field = names.columnField(column).first;
+        const std::size_t occurrence = names.columnField(column).second;
         writeCellFrom(table, [&](const Visit& visit) {
             if (names.held(field))
                 visit(names[field]);
