@@ -153,7 +153,10 @@ void frmMain::RunOperation(OperationKind kind)
         return;
     m_busy = true;
     m_pacing.start();
-    tessely::RunOperation(kind, *this, *m_fs, *this);
+    if (auto request = askForRequest(kind, *this)) {
+        request->naming = nameFromContact() ? SplitNaming::FromContact : SplitNaming::Numbered;
+        tessely::RunOperation(*request, *this, *m_fs, *this);
+    }
     m_busy = false;
 }
 
@@ -202,11 +205,6 @@ bool frmMain::stopRequested()
 bool frmMain::nameFromContact()
 {
     return optNaming[1]->isChecked();
-}
-
-Date frmMain::today()
-{
-    return localToday();
 }
 
 } // namespace tessely

@@ -64,8 +64,7 @@ public:
     /// True once the program is ending (File > Exit, the close box).
     bool stopRequested() override;
     /// True while " Name vCards from Contact Info" is selected.
-    bool nameFromContact() override;
-    Date today() override;
+    bool nameFromContact();
 
     QGroupBox* fraNaming = nullptr;
     QRadioButton* optNaming[2] = { nullptr, nullptr };

@@ -2,6 +2,7 @@
 #define TESSELY_CONTROLLER_OPERATION_H
 
 #include "platform/Selection.h"
+#include "split/SplitContacts.h"
 
 #include <cstdint>
 #include <exception>
@@ -14,6 +15,14 @@ namespace tessely
 
 /// The job that a command starts.
 enum class OperationKind { Split = 0, Export = 1, Recombine = 2 };
+
+/// One job asked for, with everything it needs to run: what to do, on which files, and how.
+struct OperationRequest {
+    OperationKind kind = OperationKind::Split;
+    Selection selection;
+    /// How a split names its files; the other jobs leave it alone.
+    SplitNaming naming = SplitNaming::Numbered;
+};
 
 /// How many files the open dialog lets the user choose.
 enum class SelectionMode { OneFile, SeveralFiles };

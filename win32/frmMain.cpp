@@ -114,7 +114,10 @@ void frmMain::RunOperation(OperationKind kind)
         return;
     m_busy = true;
     m_pacing.start();
-    tessely::RunOperation(kind, *this, *m_fs, *this);
+    if (auto request = askForRequest(kind, *this)) {
+        request->naming = nameFromContact() ? SplitNaming::FromContact : SplitNaming::Numbered;
+        tessely::RunOperation(*request, *this, *m_fs, *this);
+    }
     m_busy = false;
     if (m_ending)
         DestroyWindow(m_window);
@@ -166,11 +169,6 @@ bool frmMain::stopRequested()
 bool frmMain::nameFromContact()
 {
     return SendMessageW(optNaming[1], BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
-
-Date frmMain::today()
-{
-    return localToday();
 }
 
 LRESULT CALLBACK frmMain::windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)

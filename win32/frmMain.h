@@ -77,8 +77,7 @@ public:
     /// True once the program is ending (File > Exit, the close box).
     bool stopRequested() override;
     /// True while " Name vCards from Contact Info" is selected.
-    bool nameFromContact() override;
-    Date today() override;
+    bool nameFromContact();
 
     HWND fraNaming = nullptr;
     HWND optNaming[2] = { nullptr, nullptr };

@@ -16,7 +16,7 @@ namespace
 
 const std::string twoCards = "BEGIN:VCARD\r\nFN:A\r\nEND:VCARD\r\nBEGIN:VCARD\r\nFN:B\r\nEND:VCARD\r\n";
 
-TEST(RunOperation, SetsUpTheDialogPerKind)
+TEST(AskForRequest, SetsUpTheDialogPerKindAndGivesTheChoice)
 {
     const struct {
         OperationKind kind;
@@ -31,8 +31,7 @@ TEST(RunOperation, SetsUpTheDialogPerKind)
     };
     for (const auto& c : cases) {
         test::ScriptedUi ui;
-        test::RecordingHost host;
-        EXPECT_EQ(RunOperation(c.kind, ui, localFileSystem(), host), Outcome::Cancelled);
+        EXPECT_EQ(askForRequest(c.kind, ui), std::nullopt) << "a cancelled dialog asks for nothing";
         ASSERT_EQ(ui.dialogs.size(), 1u);
         EXPECT_EQ(ui.dialogs[0].title, c.title);
         EXPECT_EQ(ui.dialogs[0].mode, c.mode);
@@ -42,7 +41,14 @@ TEST(RunOperation, SetsUpTheDialogPerKind)
         EXPECT_EQ(ui.dialogs[0].filters[1].description, "All Files (*.*)");
         EXPECT_EQ(ui.dialogs[0].filters[1].patterns, std::vector<std::string> { "*.*" });
         EXPECT_TRUE(ui.messages.empty()) << "a cancelled dialog shows nothing";
-        EXPECT_TRUE(host.calls.empty()) << "a cancelled dialog starts no job";
+
+        const Selection chosen { "/d", { "a.vcf", "b.vcf" } };
+        ui.selections = { chosen };
+        const auto request = askForRequest(c.kind, ui);
+        ASSERT_TRUE(request.has_value());
+        EXPECT_EQ(request->kind, c.kind);
+        EXPECT_EQ(request->selection, chosen);
+        EXPECT_EQ(request->naming, SplitNaming::Numbered);
     }
 }
 
@@ -123,9 +129,9 @@ TEST(RunOperation, RefusesSelectionsWithNothingToProcess)
     };
     for (const auto& c : cases) {
         test::ScriptedUi ui;
-        ui.selections = { c.selection };
         test::RecordingHost host;
-        EXPECT_EQ(RunOperation(c.kind, ui, localFileSystem(), host), Outcome::NothingToProcess) << c.selection.path();
+        EXPECT_EQ(RunOperation({ c.kind, c.selection }, ui, localFileSystem(), host), Outcome::NothingToProcess)
+            << c.selection.path();
         ASSERT_EQ(ui.messages.size(), 1u);
         EXPECT_EQ(ui.messages[0].title, "Nothing to Process");
         EXPECT_EQ(ui.messages[0].lines, nothingToProcessMessage(c.kind).lines);
@@ -141,12 +147,33 @@ TEST(RunOperation, ReportsTheSplitWithTheJobsOwnCount)
     const std::string source
         = dir.write("all.vcf", "BEGIN:VCARD\r\nend:vcard\r\nBEGIN:VCARD\r\nEND:VCARD\r\nBEGIN:VCARD\r\nEND:VCARD\r\n");
     test::ScriptedUi ui;
-    ui.selections = { Selection::ofPath(source) };
     test::RecordingHost host;
-    EXPECT_EQ(RunOperation(OperationKind::Split, ui, localFileSystem(), host), Outcome::Succeeded);
+    EXPECT_EQ(RunOperation({ OperationKind::Split, Selection::ofPath(source) }, ui, localFileSystem(), host),
+        Outcome::Succeeded);
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].title, "vCard Split Successfull");
     EXPECT_EQ(ui.messages[0].lines, successMessage(OperationKind::Split, 2, dir.file("Split-vCards")).lines);
+}
+
+TEST(RunOperation, TheSplitNamesItsFilesAsTheRequestSays)
+{
+    const struct {
+        SplitNaming naming;
+        std::vector<std::string> files;
+    } cases[] = {
+        { SplitNaming::Numbered, { "contact0001.vcf", "contact0002.vcf" } },
+        { SplitNaming::FromContact, { "A.vcf", "B.vcf" } },
+    };
+    for (const auto& c : cases) {
+        test::TempFolder dir;
+        test::ScriptedUi ui;
+        test::RecordingHost host;
+        const OperationRequest request {
+            OperationKind::Split, Selection::ofPath(dir.write("all.vcf", twoCards)), c.naming
+        };
+        EXPECT_EQ(RunOperation(request, ui, localFileSystem(), host), Outcome::Succeeded);
+        EXPECT_EQ(test::listFolder(dir.file("Split-vCards")), c.files);
+    }
 }
 
 /// Fails every opening of a file for reading with the error it was given.
@@ -206,9 +233,8 @@ TEST(RunOperation, EveryErrorThatEndsAJobBecomesItsFailureMessageOnce)
         for (const OperationKind kind : { OperationKind::Split, OperationKind::Export }) {
             FailingOpen fs(c.fail);
             test::ScriptedUi ui;
-            ui.selections = { c.selection };
             test::RecordingHost host;
-            EXPECT_EQ(RunOperation(kind, ui, fs, host), c.outcome) << c.name;
+            EXPECT_EQ(RunOperation({ kind, c.selection }, ui, fs, host), c.outcome) << c.name;
             ASSERT_EQ(ui.messages.size(), 1u) << c.name;
             Message expected = failureMessage(kind);
             expected.lines.emplace_back();
