@@ -55,9 +55,9 @@ int main(int argc, char** argv)
     settle();
     bool saved = picture(window).save(folder.filePath(QStringLiteral("main-window.png")));
 
+    // The status label as a long job shows it, started from a dropped file or the command line.
     window.showStatus(true);
-    window.setStatus(1234);
-    window.yield();
+    window.setStatusCaption(tessely::statusCaption(12000));
     settle();
     saved = picture(window).save(folder.filePath(QStringLiteral("main-window-status.png"))) && saved;
     window.showStatus(false);

@@ -113,6 +113,40 @@ TEST(RunOperation, MessagesReadWordForWord)
     }
 }
 
+TEST(Operation, FileNamesMatchTheDialogsFiltersWhateverTheirLetterCase)
+{
+    const FileFilter& vCards = sourceFilters().at(0);
+    const FileFilter& all = sourceFilters().at(1);
+    const struct {
+        const char* name;
+        bool vCard;
+    } cases[] = {
+        { "a.vcf", true },
+        { "Phone Export.VCF", true },
+        { ".vcf", true },
+        { "a.vcf.txt", false },
+        { "a.vcard", false },
+        { "vcf", false },
+        { "", false },
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(matchesFilter(vCards, c.name), c.vCard) << c.name;
+        EXPECT_TRUE(matchesFilter(all, c.name)) << c.name;
+    }
+}
+
+TEST(Operation, RefusedFilesAreNamedAFewAtATime)
+{
+    const std::vector<std::string> names = { "1.txt", "2.txt", "3.txt", "4.txt", "5.txt", "6.txt", "7.txt" };
+    const Message few = notVCardFilesMessage({ names[0], names[1] });
+    EXPECT_EQ(std::vector<std::string>(few.lines.end() - 2, few.lines.end()),
+        (std::vector<std::string> { "1.txt", "2.txt" }));
+    const Message many = notVCardFilesMessage(names);
+    EXPECT_EQ(many.lines.back(), "and 2 more");
+    EXPECT_EQ(many.lines.at(many.lines.size() - 2), "5.txt");
+    EXPECT_EQ(many.icon, MessageIcon::Error);
+}
+
 TEST(RunOperation, RefusesSelectionsWithNothingToProcess)
 {
     test::TempFolder dir;
