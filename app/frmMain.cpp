@@ -4,6 +4,7 @@
 #include "SourceDialog.h"
 #include "WindowDrawing.h"
 #include "frmAbout.h"
+#include "ui/WindowDialogs.h"
 #include "ui/frmMainDescription.h"
 
 #include <QAction>
@@ -27,29 +28,6 @@ namespace tessely
 namespace
 {
 
-/// The main window's own dialogs: the open dialog `cdcSource` and the message box, both over the window.
-class WindowDialogs final : public OperationUi
-{
-public:
-    explicit WindowDialogs(QWidget& window)
-        : m_window(window)
-    {
-    }
-    Selection showOpen(const DialogSetup& setup) override
-    {
-        return m_cdcSource.showOpen(&m_window, setup);
-    }
-    void showMessage(const Message& message) override
-    {
-        m_messages.show(&m_window, message);
-    }
-
-private:
-    QWidget& m_window;
-    QtSourceDialog m_cdcSource;
-    QtMessageBoxLayer m_messages;
-};
-
 /// The local files a drag carries, in the bytes of the file system; empty when it carries anything else.
 std::vector<std::string> draggedFiles(const QMimeData& data)
 {
@@ -66,7 +44,7 @@ std::vector<std::string> draggedFiles(const QMimeData& data)
 
 frmMain::frmMain(QWidget* parent)
     : QMainWindow(parent)
-    , m_ownDialogs(std::make_unique<WindowDialogs>(*this))
+    , m_ownDialogs(std::make_unique<WindowDialogs<QWidget*, QtSourceDialog, QtMessageBoxLayer>>(this))
     , m_dialogs(m_ownDialogs.get())
     , m_fs(&localFileSystem())
 {

@@ -77,9 +77,9 @@ int wmain(int argc, wchar_t** argv)
     settle();
     bool saved = savePicture(window.window(), folder + L"main-window.bmp");
 
+    // The status label as a long job shows it, started from a dropped file or the command line.
     window.showStatus(true);
-    window.setStatus(1234);
-    window.yield();
+    window.setStatusCaption(tessely::statusCaption(12000));
     settle();
     saved = savePicture(window.window(), folder + L"main-window-status.bmp") && saved;
     window.showStatus(false);
