@@ -56,11 +56,12 @@ int main(int argc, char** argv)
     bool saved = picture(window).save(folder.filePath(QStringLiteral("main-window.png")));
 
     // The status label as a long job shows it, started from a dropped file or the command line.
-    window.showStatus(true);
-    window.setStatusCaption(tessely::statusCaption(12000));
+    tessely::MainWindowView& view = window;
+    view.showStatus(true);
+    view.setStatusCaption(tessely::statusCaption(12000));
     settle();
     saved = picture(window).save(folder.filePath(QStringLiteral("main-window-status.png"))) && saved;
-    window.showStatus(false);
+    view.showStatus(false);
     settle();
 
     QTimer::singleShot(300, [&] {

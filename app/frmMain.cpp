@@ -149,7 +149,6 @@ void frmMain::closeWindow()
 
 void frmMain::destroyWindow()
 {
-    // Qt hides the window when its close is accepted; the program ends with its last window.
 }
 
 void frmMain::closeEvent(QCloseEvent* event)

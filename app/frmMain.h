@@ -44,14 +44,6 @@ public:
     /// What the window does: its commands, jobs on files handed to it.
     MainWindowLogic& logic();
 
-    SplitNaming naming() override;
-    void showStatus(bool visible) override;
-    void setStatusCaption(const std::string& caption) override;
-    bool handleEvents() override;
-    void showAbout() override;
-    void closeWindow() override;
-    void destroyWindow() override;
-
     QGroupBox* fraNaming = nullptr;
     QRadioButton* optNaming[2] = { nullptr, nullptr };
     QPushButton* cmdRun = nullptr;
@@ -77,6 +69,18 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    // What the logic asks of the window: the naming buttons and the status label first.
+    SplitNaming naming() override;
+    void showStatus(bool visible) override;
+    void setStatusCaption(const std::string& caption) override;
+    /// Lets Qt handle the events that wait.
+    bool handleEvents() override;
+    void showAbout() override;
+    /// Closes the window; its close event tells the logic.
+    void closeWindow() override;
+    /// Nothing to do: Qt hid the window when its close was accepted, and the program ends with it.
+    void destroyWindow() override;
+
     void create(std::chrono::milliseconds pacing);
 
     std::unique_ptr<OperationUi> m_ownDialogs;

@@ -50,20 +50,24 @@ public:
     /// Sizes the window to its client area and menu bar for its screen's density.
     void Form_Load();
 
-    SplitNaming naming() override;
-    void showStatus(bool visible) override;
-    void setStatusCaption(const std::string& caption) override;
-    bool handleEvents() override;
-    void showAbout() override;
-    void closeWindow() override;
-    void destroyWindow() override;
-
     HWND fraNaming = nullptr;
     HWND optNaming[2] = { nullptr, nullptr };
     HWND cmdRun = nullptr;
     HWND lblStatus = nullptr;
 
 private:
+    // What the logic asks of the window. The window's life first: it goes only when the logic says so.
+    /// Sends the window WM_CLOSE, as its close box does.
+    void closeWindow() override;
+    void destroyWindow() override;
+    void showAbout() override;
+    /// Handles the messages that wait; false once the program was asked to quit.
+    bool handleEvents() override;
+    // The status label and the naming buttons.
+    void showStatus(bool visible) override;
+    void setStatusCaption(const std::string& caption) override;
+    SplitNaming naming() override;
+
     void create(std::chrono::milliseconds pacing);
     static LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -5,6 +5,7 @@
 #include "tests/support/Cards.h"
 #include "tests/support/RecordingHost.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/WindowCommands.h"
 #include "ui/ControlPlacement.h"
 #include "ui/frmMainDescription.h"
 
@@ -24,7 +25,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <functional>
 #include <tuple>
 
@@ -182,72 +182,50 @@ TEST_F(frmMainTest, TabVisitsTheControlsInTheDescribedOrder)
 
 TEST_F(frmMainTest, EveryCommandIsForwarded)
 {
-    // Each menu item and button that carries a command, chosen as a user would.
-    std::vector<std::pair<WindowCommand, std::function<void()>>> commands;
-    for (const MenuItemDescription& item : design.menu)
-        if (item.command != WindowCommand::OpenMenu && item.command != WindowCommand::None)
-            commands.emplace_back(
-                item.command, [&, item] { window.findChild<QAction*>(qtText(item.name))->trigger(); });
-    for (const ControlDescription& control : design.controls)
-        if (control.command != WindowCommand::None)
-            commands.emplace_back(control.command, [&, control] {
-                QTest::mouseClick(window.findChild<QAbstractButton*>(qtText(control.objectName())), Qt::LeftButton);
-            });
-    std::stable_partition(
-        commands.begin(), commands.end(), [](const auto& c) { return c.first != WindowCommand::Exit; });
-
-    for (const auto& [command, choose] : commands) {
+    for (const test::DescribedCommand& described : test::describedCommands(design)) {
         dialogs.dialogs.clear();
-        bool aboutSeen = false;
+        bool aboutOpened = false;
         QTimer::singleShot(0, [&] {
             if (auto* about = qobject_cast<frmAbout*>(QApplication::activeModalWidget())) {
-                aboutSeen = true;
+                aboutOpened = true;
                 about->close();
             }
         });
-        choose();
-        if (const auto job = jobFor(command)) {
-            EXPECT_EQ(lastDialogTitle(), dialogSetupFor(*job).title);
-        } else {
-            EXPECT_TRUE(dialogs.dialogs.empty());
-        }
-        EXPECT_EQ(aboutSeen, command == WindowCommand::About);
-        EXPECT_EQ(window.isVisible(), command != WindowCommand::Exit);
+        // Chosen as a user would: the menu item triggered, the button clicked.
+        if (described.item != nullptr)
+            window.findChild<QAction*>(qtText(described.item->name))->trigger();
+        else
+            QTest::mouseClick(
+                window.findChild<QAbstractButton*>(qtText(described.control->objectName())), Qt::LeftButton);
+        test::expectCommandDone(described.command, dialogs, aboutOpened, window.isVisible());
     }
 }
 
 TEST_F(frmMainTest, AccessKeysOpenTheirMenusAndChooseTheirItems)
 {
-    const MenuItemDescription* menu = nullptr;
-    for (const MenuItemDescription& item : design.menu) {
-        if (item.level == 0) {
-            menu = &item;
-            continue;
-        }
-        const auto job = jobFor(item.command);
-        if (!job)
-            continue;
+    for (const test::AccessKeyPath& path : test::jobAccessKeys(design)) {
         dialogs.dialogs.clear();
-        QTest::keyClick(&window, accessKey(menu->caption), Qt::AltModifier);
+        QTest::keyClick(&window, path.menuKey, Qt::AltModifier);
         QWidget* popup = QApplication::activePopupWidget();
-        ASSERT_NE(popup, nullptr) << menu->name;
-        QTest::keyClick(popup, accessKey(item.caption));
-        EXPECT_EQ(lastDialogTitle(), dialogSetupFor(*job).title) << item.name;
+        ASSERT_NE(popup, nullptr) << path.item;
+        QTest::keyClick(popup, path.itemKey);
+        EXPECT_EQ(lastDialogTitle(), dialogSetupFor(path.job).title) << path.item;
         EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
     }
     // Enter and Space press the button that has the focus.
     for (const Qt::Key key : { Qt::Key_Return, Qt::Key_Space }) {
         dialogs.dialogs.clear();
         QTest::keyClick(QApplication::focusWidget(), key);
-        EXPECT_EQ(lastDialogTitle(), dialogSetupFor(*jobFor(design.control(design.focus).command)).title);
+        test::expectCommandDone(design.control(design.focus).command, dialogs, false, true);
     }
 }
 
 TEST_F(frmMainTest, TheNamingChoiceIsTheSelectedOptionButton)
 {
-    EXPECT_EQ(window.naming(), SplitNaming::Numbered);
+    MainWindowView& view = window;
+    EXPECT_EQ(view.naming(), SplitNaming::Numbered);
     QTest::mouseClick(window.optNaming[1], Qt::LeftButton);
-    EXPECT_EQ(window.naming(), SplitNaming::FromContact);
+    EXPECT_EQ(view.naming(), SplitNaming::FromContact);
     EXPECT_FALSE(window.optNaming[0]->isChecked()) << "the two form one group";
 }
 
@@ -264,9 +242,10 @@ void expectWholeCaption(const QLabel& label, const std::string& caption)
 
 TEST_F(frmMainTest, TheStatusLabelShowsItsWholeNumberOnOneLine)
 {
-    window.showStatus(true);
+    MainWindowView& view = window;
+    view.showStatus(true);
     for (const std::uint64_t number : { std::uint64_t(9), std::uint64_t(12000), std::uint64_t(9999999999) }) {
-        window.setStatusCaption(statusCaption(number));
+        view.setStatusCaption(statusCaption(number));
         expectWholeCaption(*window.lblStatus, statusCaption(number));
     }
 }

@@ -5,12 +5,12 @@
 #include "tests/support/Cards.h"
 #include "tests/support/RecordingHost.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/WindowCommands.h"
 #include "ui/ControlPlacement.h"
 #include "ui/frmMainDescription.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <functional>
@@ -117,7 +117,8 @@ TEST_F(frmMainNative, DrawsEveryControlAsDescribed)
 
 TEST_F(frmMainNative, MovingToAScreenOfAnotherDensityLaysItOutAgainAndTheCountStaysWhole)
 {
-    window.showStatus(true);
+    MainWindowView& view = window;
+    view.showStatus(true);
     for (const int dpi : { 144, 192, 96 }) {
         RECT suggested { 40, 30, 40 + 600, 30 + 500 };
         SendMessageW(window.window(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
@@ -126,7 +127,7 @@ TEST_F(frmMainNative, MovingToAScreenOfAnotherDensityLaysItOutAgainAndTheCountSt
         GetWindowRect(window.window(), &frame);
         EXPECT_EQ(frame.left, suggested.left) << "placed where the system suggests";
         for (const std::uint64_t number : { std::uint64_t(7), std::uint64_t(12000), std::uint64_t(9999999999) }) {
-            window.setStatusCaption(statusCaption(number));
+            view.setStatusCaption(statusCaption(number));
             expectWholeCaption(window.lblStatus, statusCaption(number), dpi);
         }
     }
@@ -160,66 +161,38 @@ TEST_F(frmMainNative, MenusAreDrawnAsDescribed)
 
 TEST_F(frmMainNative, EveryCommandIsForwarded)
 {
-    // Each menu item and button that carries a command, chosen as the system reports it; Exit last.
-    std::vector<std::pair<WindowCommand, std::function<void()>>> commands;
-    for (const MenuItemDescription& item : design.menu)
-        if (item.command != WindowCommand::OpenMenu && item.command != WindowCommand::None)
-            commands.emplace_back(
-                item.command, [&, item] { SendMessageW(window.window(), WM_COMMAND, MAKEWPARAM(item.id, 0), 0); });
-    for (const ControlDescription& control : design.controls)
-        if (control.command != WindowCommand::None)
-            commands.emplace_back(control.command, [&, control] { SendMessageW(drawn(control), BM_CLICK, 0, 0); });
-    std::stable_partition(
-        commands.begin(), commands.end(), [](const auto& c) { return c.first != WindowCommand::Exit; });
-
-    for (const auto& [command, choose] : commands) {
+    for (const test::DescribedCommand& described : test::describedCommands(design)) {
         dialogs.dialogs.clear();
-        bool aboutSeen = false;
+        bool aboutOpened = false;
         test::WhileRunning closeAbout([&] {
             if (HWND about = test::findThreadWindow(L"Tessely.frmAbout")) {
-                aboutSeen = true;
+                aboutOpened = true;
                 PostMessageW(about, WM_CLOSE, 0, 0);
             }
         });
-        choose();
+        // Chosen as the system reports it: a menu item's number in a command message, a button clicked.
+        if (described.item != nullptr)
+            SendMessageW(window.window(), WM_COMMAND, MAKEWPARAM(described.item->id, 0), 0);
+        else
+            SendMessageW(drawn(*described.control), BM_CLICK, 0, 0);
         closeAbout.stop();
-        if (const auto job = jobFor(command)) {
-            EXPECT_EQ(lastDialogTitle(), dialogSetupFor(*job).title);
-        } else {
-            EXPECT_TRUE(dialogs.dialogs.empty());
-        }
-        EXPECT_EQ(aboutSeen, command == WindowCommand::About);
-        EXPECT_EQ(window.isOpen(), command != WindowCommand::Exit);
+        test::expectCommandDone(described.command, dialogs, aboutOpened, window.isOpen());
     }
 }
 
 TEST_F(frmMainNative, AccessKeysAndTheFocusedButtonReachTheirCommands)
 {
-    const MenuItemDescription* menu = nullptr;
-    for (const MenuItemDescription& item : design.menu) {
-        if (item.level == 0) {
-            menu = &item;
-            continue;
-        }
-        const auto job = jobFor(item.command);
-        if (!job)
-            continue;
+    const auto virtualKey = [](char key) { return static_cast<WORD>(std::toupper(static_cast<unsigned char>(key))); };
+    for (const test::AccessKeyPath& path : test::jobAccessKeys(design)) {
         dialogs.dialogs.clear();
-        const auto key = [](const std::string& caption) {
-            return static_cast<WORD>(std::toupper(static_cast<unsigned char>(accessKey(caption))));
-        };
-        test::typeKeys(window.window(), { { key(menu->caption), true }, { key(item.caption) } });
+        test::typeKeys(window.window(), { { virtualKey(path.menuKey), true }, { virtualKey(path.itemKey) } });
         test::pumpUntil([&] { return !dialogs.dialogs.empty(); }, std::chrono::seconds(3));
-        EXPECT_EQ(lastDialogTitle(), dialogSetupFor(*job).title) << item.name;
+        EXPECT_EQ(lastDialogTitle(), dialogSetupFor(path.job).title) << path.item;
     }
-    // Enter and Space press the button that has the focus; Esc does nothing in a window without a cancel
-    // button.
+    // Enter presses the button that has the focus; Esc does nothing in a window without a cancel button.
     dialogs.dialogs.clear();
-    test::typeKeys(window.window(), { { VK_RETURN }, { VK_SPACE }, { VK_ESCAPE } });
-    const std::string focused = dialogSetupFor(*jobFor(design.control(design.focus).command)).title;
-    EXPECT_EQ(dialogs.dialogs.size(), 2u);
-    EXPECT_EQ(lastDialogTitle(), focused);
-    EXPECT_TRUE(window.isOpen());
+    test::typeKeys(window.window(), { { VK_RETURN }, { VK_ESCAPE } });
+    test::expectCommandDone(design.control(design.focus).command, dialogs, false, window.isOpen());
 }
 
 TEST_F(frmMainNative, TabAndArrowKeysMoveThroughTheButtonAndTheNamingGroup)
@@ -229,10 +202,11 @@ TEST_F(frmMainNative, TabAndArrowKeysMoveThroughTheButtonAndTheNamingGroup)
     HWND main = window.window();
     test::typeKeys(main, { { VK_TAB } });
     EXPECT_EQ(GetFocus(), window.optNaming[0]);
-    EXPECT_EQ(window.naming(), SplitNaming::Numbered);
+    MainWindowView& view = window;
+    EXPECT_EQ(view.naming(), SplitNaming::Numbered);
     test::typeKeys(main, { { VK_DOWN } });
     EXPECT_EQ(GetFocus(), window.optNaming[1]);
-    EXPECT_EQ(window.naming(), SplitNaming::FromContact);
+    EXPECT_EQ(view.naming(), SplitNaming::FromContact);
     EXPECT_EQ(SendMessageW(window.optNaming[0], BM_GETCHECK, 0, 0), BST_UNCHECKED) << "selecting one clears the other";
     test::typeKeys(main, { { VK_TAB } });
     EXPECT_EQ(GetFocus(), window.cmdRun);
@@ -272,14 +246,15 @@ TEST_F(frmMainNative, DroppedFilesGoToTheWindowsLogic)
 
 TEST(frmMainNativeJob, ATwelveThousandContactSplitShowsItsCountWhole)
 {
-    test::TempFolder temp;
-    test::ScriptedUi dialogs;
-    // Every yield lets the window catch up, so every number is drawn.
-    frmMain window(dialogs, localFileSystem(), std::chrono::milliseconds(0));
-    window.show();
-    dialogs.selections = { Selection::ofPath(temp.write("phone.vcf", test::cards(12000))) };
     std::string last;
     int checked = 0;
+    test::TempFolder temp;
+    test::ScriptedUi dialogs;
+    dialogs.selections = { Selection::ofPath(temp.write("phone.vcf", test::cards(12000))) };
+    // Every yield lets the window catch up, so every number is drawn.
+    frmMain window(dialogs, localFileSystem(), std::chrono::milliseconds(0));
+    MainWindowView& view = window;
+    window.show();
     test::WhileRunning watch([&] {
         const std::string caption = test::textOf(window.lblStatus);
         if (!IsWindowVisible(window.lblStatus) || caption == last || caption.size() < statusCaption(10000).size())
@@ -293,7 +268,7 @@ TEST(frmMainNativeJob, ATwelveThousandContactSplitShowsItsCountWhole)
     EXPECT_GT(checked, 0);
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].lines.at(1).substr(0, 5), "12000");
-    window.setStatusCaption(statusCaption(12000));
+    view.setStatusCaption(statusCaption(12000));
     expectWholeCaption(window.lblStatus, statusCaption(12000), windowDpi(window.window()));
 }
 
