@@ -263,7 +263,7 @@ TEST(frmMainJob, ATwelveThousandContactSplitShowsItsCountWhole)
     DuringJob watch([&] {
         const std::string caption = window.lblStatus->text().toStdString();
         if (!window.lblStatus->isVisible() || caption == last
-            || caption.size() < std::string("Processing 10000").size())
+            || caption.size() < statusCaption(10000).size())
             return;
         last = caption;
         ++checked;
@@ -309,7 +309,7 @@ TEST_F(frmMainTest, ClosingTheWindowDuringAJobEndsTheJob)
 {
     dialogs.selections = { Selection::ofPath(temp.write("phone.vcf", test::cards(3000))) };
     DuringJob closeLater([&] {
-        if (window.lblStatus->isVisible() && window.lblStatus->text() != QStringLiteral("Processing 1"))
+        if (window.lblStatus->isVisible() && window.lblStatus->text().toStdString() != statusCaption(1))
             window.close();
     });
     window.cmdRun->click();

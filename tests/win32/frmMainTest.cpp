@@ -277,7 +277,7 @@ TEST_F(frmMainNative, ClosingTheWindowDuringAJobEndsTheJob)
     dialogs.selections = { Selection::ofPath(temp.write("phone.vcf", test::cards(3000))) };
     test::WhileRunning closeLater([&] {
         if (window.logic().isBusy() && IsWindowVisible(window.lblStatus)
-            && test::textOf(window.lblStatus) != "Processing 1")
+            && test::textOf(window.lblStatus) != statusCaption(1))
             SendMessageW(window.window(), WM_SYSCOMMAND, SC_CLOSE, 0);
     });
     SendMessageW(window.cmdRun, BM_CLICK, 0, 0);
