@@ -262,8 +262,7 @@ TEST(frmMainJob, ATwelveThousandContactSplitShowsItsCountWhole)
     int checked = 0;
     DuringJob watch([&] {
         const std::string caption = window.lblStatus->text().toStdString();
-        if (!window.lblStatus->isVisible() || caption == last
-            || caption.size() < statusCaption(10000).size())
+        if (!window.lblStatus->isVisible() || caption == last || caption.size() < statusCaption(10000).size())
             return;
         last = caption;
         ++checked;

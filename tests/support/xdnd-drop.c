@@ -6,7 +6,6 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-
 #include <poll.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -48,8 +47,8 @@ static Window awareWindow(Window window)
         int format;
         unsigned long items, after;
         unsigned char* data = NULL;
-        if (XGetWindowProperty(display, window, xdndAware, 0, 1, False, AnyPropertyType, &type, &format, &items,
-                &after, &data)
+        if (XGetWindowProperty(
+                display, window, xdndAware, 0, 1, False, AnyPropertyType, &type, &format, &items, &after, &data)
                 == Success
             && data != NULL) {
             XFree(data);
@@ -118,13 +117,19 @@ static void answerRequest(const XSelectionRequestEvent* request, const char* lis
     reply.xselection.property = None;
     const Atom property = request->property != None ? request->property : request->target;
     if (request->target == uriList) {
-        XChangeProperty(display, request->requestor, property, uriList, 8, PropModeReplace,
-            (const unsigned char*)list, (int)length);
+        XChangeProperty(display,
+            request->requestor,
+            property,
+            uriList,
+            8,
+            PropModeReplace,
+            (const unsigned char*)list,
+            (int)length);
         reply.xselection.property = property;
     } else if (request->target == targets) {
         const Atom offered[] = { targets, uriList };
-        XChangeProperty(display, request->requestor, property, XA_ATOM, 32, PropModeReplace,
-            (const unsigned char*)offered, 2);
+        XChangeProperty(
+            display, request->requestor, property, XA_ATOM, 32, PropModeReplace, (const unsigned char*)offered, 2);
         reply.xselection.property = property;
     }
     XSendEvent(display, request->requestor, False, NoEventMask, &reply);
