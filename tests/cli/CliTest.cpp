@@ -39,13 +39,16 @@ protected:
     }
 };
 
-CliRun run(const std::vector<std::string>& args, const std::string& workingFolder = {})
+/// Runs tessely-cli in-process, with Windows conventions or without (by default as on this system).
+CliRun run(
+    const std::vector<std::string>& args, const std::string& workingFolder = {}, bool windows = pathSeparator == '\\')
 {
     std::ostringstream out;
     std::ostringstream err;
     CliEnvironment env { localFileSystem(), out, err };
     env.today = fixedDay;
     env.workingFolder = workingFolder;
+    env.windows = windows;
     const int status = runCli(args, env);
     return { status, out.str(), err.str() };
 }
@@ -86,17 +89,6 @@ TEST(Cli, HelpAndVersion)
     }
 }
 
-CliRun runWith(bool windows, const std::vector<std::string>& args, const std::string& workingFolder = {})
-{
-    std::ostringstream out;
-    std::ostringstream err;
-    CliEnvironment env { localFileSystem(), out, err };
-    env.windows = windows;
-    env.workingFolder = workingFolder;
-    const int status = runCli(args, env);
-    return { status, out.str(), err.str() };
-}
-
 TEST(Cli, HelpSpeaksTheConventionsOfItsSystem)
 {
     const struct {
@@ -117,17 +109,17 @@ TEST(Cli, HelpSpeaksTheConventionsOfItsSystem)
         { true, { "recombine", "/?" }, { "Split-vCards\\contact0001.vcf", "Ctrl+C" }, { "-vCards/", "SIG" } },
     };
     for (const auto& c : cases) {
-        const CliRun r = runWith(c.windows, c.args);
+        const CliRun r = run(c.args, {}, c.windows);
         EXPECT_EQ(r.status, exitSuccess) << c.args[0];
         for (const std::string& word : c.present)
             EXPECT_NE(r.out.find(word), std::string::npos) << c.windows << " " << c.args[0] << " lacks " << word;
         for (const std::string& word : c.absent)
             EXPECT_EQ(r.out.find(word), std::string::npos) << c.windows << " " << c.args[0] << " has " << word;
     }
-    const CliRun windows = runWith(true, { "/?" });
+    const CliRun windows = run({ "/?" }, {}, true);
     EXPECT_EQ(windows.status, exitSuccess);
     EXPECT_EQ(windows.out.rfind("Usage: tessely-cli COMMAND", 0), 0u);
-    EXPECT_EQ(runWith(false, { "/?" }).status, exitUsage) << "elsewhere /? is no option";
+    EXPECT_EQ(run({ "/?" }, {}, false).status, exitUsage) << "elsewhere /? is no option";
 }
 
 TEST(Cli, WindowsPathsInMessagesUseBackslashesWhateverWasTyped)
@@ -135,7 +127,7 @@ TEST(Cli, WindowsPathsInMessagesUseBackslashesWhateverWasTyped)
     if (pathSeparator != '\\')
         GTEST_SKIP() << "a path with backslashes names one file here";
     test::TempFolder dir;
-    const CliRun r = runWith(true, { "split", "phone/gone.vcf" }, dir.path());
+    const CliRun r = run({ "split", "phone/gone.vcf" }, dir.path(), true);
     EXPECT_EQ(r.status, exitFileError);
     EXPECT_NE(r.err.find("'" + dir.file("phone\\gone.vcf") + "'"), std::string::npos) << r.err;
 }
