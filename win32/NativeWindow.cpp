@@ -114,7 +114,7 @@ void setRichTextFont(HWND box, const FontDescription& font)
     SendMessageW(box, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&format));
 }
 
-/// The width in pixels of a label's caption on one line in its font, with a character's room.
+/// The size in pixels of a label's caption on one line in its font, with a character's room beside it.
 PixelSize captionSize(HWND label)
 {
     const int length = GetWindowTextLengthW(label);
