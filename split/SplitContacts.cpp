@@ -44,17 +44,6 @@ public:
         m_spill.reset();
     }
 
-    /// True when adding `more` bytes sends what is held to a temporary file.
-    bool willSpill(std::size_t more) const
-    {
-        return m_image.size() + more >= contactHeldBytes;
-    }
-    /// The bytes of the contact's file held so far.
-    std::string_view held() const
-    {
-        return m_image;
-    }
-
     /// Adds bytes of the contact's file.
     void add(std::string_view bytes)
     {
@@ -151,27 +140,6 @@ private:
     std::unique_ptr<TakenNames> m_taken;
 };
 
-/// Hands the namer the lines of a contact's file held so far, the opening line left out; a line whose end
-/// is not there yet is handed as a first piece. Lines of cards nested in the contact, which start at the
-/// even places of `nested` and end at the odd ones, are skipped.
-void feedHeld(NameFromContact& namer, std::string_view held, const std::vector<std::size_t>& nested)
-{
-    std::size_t at = std::string_view("BEGIN:VCARD\r\n").size();
-    std::size_t mark = 0;
-    while (at < held.size()) {
-        const auto end = held.find("\r\n", at);
-        while (mark < nested.size() && nested[mark] <= at)
-            ++mark;
-        if (mark % 2 == 1)
-            namer.skipLine();
-        else
-            namer.feed(held.substr(at, end - at), true, end != std::string_view::npos);
-        if (end == std::string_view::npos)
-            return;
-        at = end + 2;
-    }
-}
-
 } // namespace
 
 std::string numberedFileName(const std::string& folder, std::uint64_t number)
@@ -227,7 +195,7 @@ std::string contactFileName(const std::string& location, const std::string& name
     return path;
 }
 
-JobResult SplitContacts(FileSystem& fs, JobHost& host, const std::string& source)
+JobResult SplitContacts(FileSystem& fs, JobHost& host, const std::string& source, SplitNaming naming)
 {
     JobResult result;
     OutputBesideSource job = openOutputBesideSource(fs, source);
@@ -236,28 +204,10 @@ JobResult SplitContacts(FileSystem& fs, JobHost& host, const std::string& source
     ContactReader reader(lines, &host);
     StatusGuard status(host);
     ContactWriter writer(fs, result.location, filePermissionsFor(job.permissions));
+    // The name is found while the contact is read, from its own properties: a card nested in it names
+    // nothing.
+    const bool byName = naming == SplitNaming::FromContact;
     NameFromContact namer;
-    // The namer reads the contact from what is held when the contact is complete; only a contact too large
-    // to be held is named while it is read.
-    bool following = false;
-    std::vector<std::size_t> nested;
-    const auto add = [&](std::string_view bytes, bool first, bool last, bool property) {
-        if (!following && writer.willSpill(bytes.size() + 2)) {
-            feedHeld(namer, writer.held(), nested);
-            following = true;
-        }
-        if (following && property)
-            namer.feed(bytes, first, last);
-        else if (following && first)
-            namer.skipLine();
-        else if (!following && first && !property)
-            nested.push_back(writer.held().size());
-        writer.add(bytes);
-        if (last)
-            writer.add("\r\n");
-        if (!following && last && !property)
-            nested.push_back(writer.held().size());
-    };
     std::uint64_t number = 1;
     ContactPiece piece;
     while (!result.stopped && reader.next(piece)) {
@@ -272,13 +222,17 @@ JobResult SplitContacts(FileSystem& fs, JobHost& host, const std::string& source
             if (!result.stopped && piece.role == LineRole::Opening && piece.last) {
                 writer.start(number);
                 namer.start();
-                following = false;
-                nested.clear();
             }
             break;
         case LineRole::Property:
         case LineRole::Nested:
-            add(piece.text, piece.first, piece.last, piece.role == LineRole::Property);
+            if (byName && piece.role == LineRole::Property)
+                namer.feed(piece.text, piece.first, piece.last);
+            else if (byName && piece.first)
+                namer.skipLine();
+            writer.add(piece.text);
+            if (piece.last)
+                writer.add("\r\n");
             break;
         case LineRole::Closing: {
             if (!piece.last)
@@ -287,14 +241,7 @@ JobResult SplitContacts(FileSystem& fs, JobHost& host, const std::string& source
             // is closed as if its closing lines had been there, one for each card still open.
             for (std::uint64_t card = 0; card < std::max<std::uint64_t>(piece.openCards, 1); ++card)
                 writer.add("END:VCARD\r\n");
-            // The naming choice is read once per contact, when the contact is complete.
-            std::string name;
-            if (host.nameFromContact()) {
-                if (!following)
-                    feedHeld(namer, writer.held(), nested);
-                name = namer.name();
-            }
-            const bool named = writer.finish(name);
+            const bool named = writer.finish(byName ? namer.name() : std::string());
             ++number;
             result.stopped = named && !host.yield();
             break;
