@@ -50,8 +50,7 @@ Outputs runEveryJob(const std::string& input)
     out.counted = CountContacts(localFileSystem(), host, numbered.write("input.vcf", input));
     out.numbered = SplitContacts(localFileSystem(), host, numbered.file("input.vcf"));
     out.numberedTree = treeOf(out.numbered.location);
-    host.naming = true;
-    out.named = SplitContacts(localFileSystem(), host, named.write("input.vcf", input));
+    out.named = SplitContacts(localFileSystem(), host, named.write("input.vcf", input), SplitNaming::FromContact);
     out.namedTree = treeOf(out.named.location);
     out.exported = ExportToCsv(localFileSystem(), host, exported.write("input.vcf", input));
     out.table = readFile(exported.file("Split-vCards/Contacts_Export.csv"));
