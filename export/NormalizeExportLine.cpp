@@ -33,6 +33,8 @@ std::size_t mapBytes(std::string_view bytes, char* out, bool& high)
 {
     unsigned char seen = 0;
     std::size_t size = 0;
+    if (bytes.empty())
+        return 0;
     if (std::memchr(bytes.data(), ',', bytes.size()) == nullptr) {
         // Most lines have no comma: every byte maps to one byte, in a loop the compiler can vectorise.
         const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
