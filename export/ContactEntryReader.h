@@ -78,19 +78,11 @@ public:
     /// Reads up to the next event; false at the end of the file, or when the user asked to stop. The texts
     /// of `event` stay valid until the next call.
     bool next(ContactEvent& event);
-    /// The number of contacts started so far.
-    std::uint64_t contacts() const
+    /// The contact reader underneath: the contacts started and the lines skipped so far, and whether the
+    /// user asked to stop.
+    const ContactReader& contacts() const
     {
-        return m_contacts.contacts();
-    }
-    /// The non-blank lines read outside any contact so far, opening lines not counted.
-    std::uint64_t skippedLines() const
-    {
-        return m_contacts.skippedLines();
-    }
-    bool stopped() const
-    {
-        return m_contacts.stopped();
+        return m_contacts;
     }
 
     /// What a line's two parts come to: the text when short enough, the length, and for a long field name

@@ -180,7 +180,7 @@ JobResult ExportToCsv(FileSystem& fs, JobHost& host, const std::string& source, 
         LineReader lines(file.reader(), limits.readBuffer);
         ContactEntryReader entries(lines, host, limits, keys, false);
         CollectFieldNames(entries, names);
-        if (entries.stopped())
+        if (entries.contacts().stopped())
             return { 0, result.location, 0, true };
     }
 
@@ -246,15 +246,15 @@ JobResult ExportToCsv(FileSystem& fs, JobHost& host, const std::string& source, 
             break;
         }
     }
-    if (entries.stopped()) {
+    if (entries.contacts().stopped()) {
         result.stopped = true;
         return result;
     }
     temporary.setPermissions(filePermissionsFor(job.permissions));
     table.close();
     temporary.moveIntoPlace();
-    result.count = entries.contacts();
-    result.skippedLines = entries.skippedLines();
+    result.count = entries.contacts().contacts();
+    result.skippedLines = entries.contacts().skippedLines();
     return result;
 }
 

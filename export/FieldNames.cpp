@@ -112,7 +112,7 @@ std::uint64_t CollectFieldNames(ContactEntryReader& entries, FieldNames& names)
             occurrences.nextContact();
         }
     }
-    return entries.contacts();
+    return entries.contacts().contacts();
 }
 
 } // namespace tessely

@@ -45,10 +45,10 @@ void LineTest::feed(std::string_view piece, bool first)
         m_phase = Phase::Leading;
         m_agent = Agent::Name;
         m_matched = 0;
-        m_leading = m_trailing = 0;
-        m_word.clear();
-        m_marked = piece.substr(0, byteOrderMark.size()) == byteOrderMark;
-        if (m_marked)
+        held.leading = held.trailing = 0;
+        held.word.clear();
+        held.marked = piece.substr(0, byteOrderMark.size()) == byteOrderMark;
+        if (held.marked)
             piece.remove_prefix(byteOrderMark.size());
     }
     feedAgent(piece);
@@ -59,11 +59,11 @@ void LineTest::feed(std::string_view piece, bool first)
         if (m_phase == Phase::Word) {
             const auto space = piece.find(' ');
             const std::string_view word = piece.substr(0, space);
-            if (m_word.size() + word.size() > longestWord) {
+            if (held.word.size() + word.size() > longestWord) {
                 m_phase = Phase::Other;
                 return;
             }
-            m_word.append(word);
+            held.word.append(word);
             if (space == std::string_view::npos)
                 return;
             m_phase = Phase::Trailing;
@@ -71,7 +71,7 @@ void LineTest::feed(std::string_view piece, bool first)
             continue;
         }
         const auto text = piece.find_first_not_of(' ');
-        (m_phase == Phase::Leading ? m_leading : m_trailing) += std::min(text, piece.size());
+        (m_phase == Phase::Leading ? held.leading : held.trailing) += std::min(text, piece.size());
         if (text == std::string_view::npos)
             return;
         m_phase = m_phase == Phase::Leading ? Phase::Word : Phase::Other;
@@ -115,12 +115,12 @@ void LineTest::feedAgent(std::string_view piece)
 
 bool LineTest::opening() const
 {
-    return (m_phase == Phase::Word || m_phase == Phase::Trailing) && readsAs(m_word, "BEGIN:VCARD", 1);
+    return (m_phase == Phase::Word || m_phase == Phase::Trailing) && readsAs(held.word, "BEGIN:VCARD", 1);
 }
 
 bool LineTest::closing() const
 {
-    return (m_phase == Phase::Word || m_phase == Phase::Trailing) && readsAs(m_word, "END:VCARD", 0);
+    return (m_phase == Phase::Word || m_phase == Phase::Trailing) && readsAs(held.word, "END:VCARD", 0);
 }
 
 ContactReader::ContactReader(LineReader& lines, JobHost* host, bool inside)
@@ -174,7 +174,7 @@ bool ContactReader::next(ContactPiece& piece)
     m_test.feed(line.text, true);
     bool held = false;
     while (!line.last && m_test.undecided()) {
-        m_held = m_test;
+        m_held = m_test.held;
         held = true;
         if (!read(line))
             return false;
@@ -269,8 +269,8 @@ bool ContactReader::replay(ContactPiece& piece)
             return true;
         case Stage::Mark:
             m_stage = Stage::Leading;
-            m_spaces = m_held.leadingSpaces();
-            if (m_held.marked()) {
+            m_spaces = m_held.leading;
+            if (m_held.marked) {
                 emit(piece, byteOrderMark);
                 return true;
             }
@@ -287,9 +287,9 @@ bool ContactReader::replay(ContactPiece& piece)
             break;
         case Stage::Word:
             m_stage = Stage::Trailing;
-            m_spaces = m_held.trailingSpaces();
-            if (!m_held.word().empty()) {
-                emit(piece, m_held.word());
+            m_spaces = m_held.trailing;
+            if (!m_held.word.empty()) {
+                emit(piece, m_held.word);
                 return true;
             }
             break;

@@ -35,28 +35,20 @@ public:
         return m_agent == Agent::Value;
     }
     /// True while the line read so far may still turn out an opening or a closing line: spaces, at most a
-    /// short word, and spaces. What it holds then is the byte-order mark, the number of spaces before the
-    /// word, the word and the number of spaces after it.
+    /// short word, and spaces.
     bool undecided() const
     {
         return m_phase != Phase::Other;
     }
-    bool marked() const
-    {
-        return m_marked;
-    }
-    std::uint64_t leadingSpaces() const
-    {
-        return m_leading;
-    }
-    const std::string& word() const
-    {
-        return m_word;
-    }
-    std::uint64_t trailingSpaces() const
-    {
-        return m_trailing;
-    }
+
+    /// What an undecided line holds: whether it starts with a byte-order mark, the spaces before the word,
+    /// the word, and the spaces after it.
+    struct Held {
+        bool marked = false;
+        std::uint64_t leading = 0;
+        std::string word;
+        std::uint64_t trailing = 0;
+    } held;
 
 private:
     enum class Phase { Leading, Word, Trailing, Other };
@@ -66,10 +58,6 @@ private:
     Phase m_phase = Phase::Leading;
     Agent m_agent = Agent::Name;
     std::size_t m_matched = 0;
-    bool m_marked = false;
-    std::uint64_t m_leading = 0;
-    std::uint64_t m_trailing = 0;
-    std::string m_word;
 };
 
 /// The part a line plays in the contacts of a file.
@@ -173,7 +161,7 @@ private:
     LineRole m_role = LineRole::Outside;
     LineTest m_test;
     /// The line's start as it was before its deciding piece.
-    LineTest m_held;
+    LineTest::Held m_held;
     bool m_holding = false;
     Stage m_stage = Stage::None;
     LinePiece m_current;
