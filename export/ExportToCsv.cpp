@@ -169,8 +169,10 @@ JobResult ExportToCsv(FileSystem& fs, JobHost& host, const std::string& source, 
     JobResult result;
     auto input = fs.openRead(source);
     const Permissions permissions = input->permissions();
-    result.location = PrepareOutputFolder(fs, source, permissions);
-    const auto lock = fs.lockFolder(result.location);
+    result.location = PrepareOutputFolder(fs, source, permissions, input->identity().group);
+    const auto folder = fs.lockFolder(result.location);
+    folder->madeFrom(input->identity());
+    folder->protect(input->identity(), source);
 
     // The columns must all be known before the header row is written, and a table's worth of cells can be
     // far larger than memory allows, so the source is read twice: once for the field names, then once more
@@ -195,7 +197,7 @@ JobResult ExportToCsv(FileSystem& fs, JobHost& host, const std::string& source, 
 
     // The table is written under a temporary name and moved into place when complete, so a failure keeps
     // the earlier table.
-    TemporaryFile temporary(fs, joinPath(result.location, exportFileName));
+    TemporaryFile temporary(*folder, exportFileName);
     LineWriter table(temporary.sink());
     for (std::size_t column = 0; column < names.size(); ++column) {
         if (column > 0)

@@ -1,7 +1,24 @@
 #include "FileSystem.h"
 
+#include "Paths.h"
+
 namespace tessely
 {
+namespace
+{
+
+bool allDigits(std::string_view text)
+{
+    if (text.empty())
+        return false;
+    for (const char c : text) {
+        if (c < '0' || c > '9')
+            return false;
+    }
+    return true;
+}
+
+} // namespace
 
 Permissions filePermissionsFor(Permissions input)
 {
@@ -12,6 +29,31 @@ Permissions folderPermissionsFor(Permissions input)
 {
     // Each read bit brings the matching search bit, so the folder opens to exactly those who may read.
     return (input & 0666u) | ((input & 0444u) >> 2);
+}
+
+HeldFolder::HeldFolder(std::string path)
+    : m_path(std::move(path))
+{
+}
+
+std::string HeldFolder::pathOf(std::string_view name) const
+{
+    // A root ("/", "C:\") already ends with its separator.
+    if (!m_path.empty() && isPathSeparator(m_path.back()))
+        return m_path + std::string(name);
+    return joinPath(m_path, name);
+}
+
+bool isTemporaryName(std::string_view name)
+{
+    constexpr std::string_view prefix = ".tessely-";
+    constexpr std::string_view extension = ".tmp";
+    if (name.size() <= prefix.size() + extension.size() || name.substr(0, prefix.size()) != prefix
+        || name.substr(name.size() - extension.size()) != extension)
+        return false;
+    const std::string_view middle = name.substr(prefix.size(), name.size() - prefix.size() - extension.size());
+    const auto dash = middle.find('-');
+    return dash != std::string_view::npos && allDigits(middle.substr(0, dash)) && allDigits(middle.substr(dash + 1));
 }
 
 } // namespace tessely

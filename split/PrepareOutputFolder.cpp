@@ -6,7 +6,7 @@
 namespace tessely
 {
 
-std::string PrepareOutputFolder(FileSystem& fs, const std::string& source, Permissions permissions)
+std::string PrepareOutputFolder(FileSystem& fs, const std::string& source, Permissions permissions, std::int64_t group)
 {
     if (!fs.fileExists(source))
         return {};
@@ -16,7 +16,7 @@ std::string PrepareOutputFolder(FileSystem& fs, const std::string& source, Permi
         break;
     case PathKind::None:
         try {
-            fs.createFolder(folder, folderPermissionsFor(permissions));
+            fs.createFolder(folder, folderPermissionsFor(permissions), group);
         } catch (const FileError&) {
             // Another job may have made it in the meantime.
             if (!fs.folderExists(folder))

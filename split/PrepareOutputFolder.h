@@ -13,9 +13,12 @@ inline constexpr const char* outputFolderName = "Split-vCards";
 
 /// Finds or creates the "Split-vCards" folder beside `source` and gives its path; gives the empty string
 /// and creates nothing when no file is at `source`. A folder it creates is open to those who may read a
-/// source with `permissions`, nobody else. A link there to another folder is followed; a link that points
-/// nowhere, or a file of that name, is an error.
-std::string PrepareOutputFolder(FileSystem& fs, const std::string& source, Permissions permissions = openPermissions);
+/// source with `permissions` of the group `group`, nobody else. A link there to another folder is followed; a link that
+/// points nowhere, or a file of that name, is an error.
+std::string PrepareOutputFolder(FileSystem& fs,
+    const std::string& source,
+    Permissions permissions = openPermissions,
+    std::int64_t group = FileIdentity::noGroup);
 
 } // namespace tessely
 

@@ -25,13 +25,25 @@ constexpr std::size_t longestNameBytes = 255 - 4 - 12;
 /// A contact larger than this is written to a temporary file as it is read instead of being held.
 constexpr std::size_t contactHeldBytes = std::size_t { 4 } << 20;
 
+/// Appends the numbered file name of contact `number`: "contact" and the number in at least four digits.
+void appendNumberedName(std::string& text, std::uint64_t number)
+{
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+    const auto length = static_cast<std::size_t>(end - digits);
+    text.append("contact");
+    if (length < 4)
+        text.append(4 - length, '0');
+    text.append(digits, length);
+    text.append(".vcf");
+}
+
 /// One job's writing of contacts into the output folder.
 class ContactWriter
 {
 public:
-    ContactWriter(FileSystem& fs, std::string location, Permissions permissions)
-        : m_fs(fs)
-        , m_location(std::move(location))
+    ContactWriter(HeldFolder& folder, Permissions permissions)
+        : m_folder(folder)
         , m_permissions(permissions)
     {
     }
@@ -40,7 +52,8 @@ public:
     void start(std::uint64_t number)
     {
         m_number = number;
-        m_numbered = numberedFileName(m_location, number);
+        m_numbered.clear();
+        appendNumberedName(m_numbered, number);
         m_image.assign("BEGIN:VCARD\r\n");
         m_spill.reset();
     }
@@ -84,7 +97,7 @@ private:
     void spill()
     {
         if (!m_spill)
-            m_spill = std::make_unique<TemporaryFile>(m_fs, m_numbered);
+            m_spill = std::make_unique<TemporaryFile>(m_folder, m_numbered);
         m_spill->sink().write(m_image.data(), m_image.size());
         m_image.clear();
     }
@@ -92,26 +105,25 @@ private:
     TakenNames& taken()
     {
         if (!m_taken)
-            m_taken = std::make_unique<TakenNames>(m_fs, m_location);
+            m_taken = std::make_unique<TakenNames>(m_folder);
         return *m_taken;
     }
 
     bool writeNamed(const std::string& name)
     {
-        const std::string start = contactFileName(m_location, name);
+        const std::string start = contactFileName(m_folder.path(), name);
         if (start.empty())
             return false;
         for (;;) {
             const std::string free = taken().findFree(GetFileName(start), m_number);
-            const std::string path = joinPath(m_location, free);
             NewName answer;
             if (m_spill) {
-                answer = m_spill->moveToNewName(path);
+                answer = m_spill->moveToNewName(free);
             } else {
                 std::unique_ptr<ByteSink> sink;
-                answer = m_fs.createNewFile(path, m_permissions, sink);
+                answer = m_folder.createNewFile(free, m_permissions, sink);
                 if (answer == NewName::Done) {
-                    OutputFile file(m_fs, path, std::move(sink));
+                    OutputFile file(m_folder, free, std::move(sink));
                     file.write(m_image);
                     file.complete();
                 }
@@ -131,18 +143,18 @@ private:
         if (m_spill) {
             m_spill->moveIntoPlace();
         } else {
-            OutputFile file(m_fs, m_numbered, m_fs.createFile(m_numbered, m_permissions));
+            OutputFile file(m_folder, m_numbered, m_folder.createFile(m_numbered, m_permissions));
             file.write(m_image);
             file.complete();
         }
         if (m_taken)
-            m_taken->add(GetFileName(m_numbered));
+            m_taken->add(m_numbered);
     }
 
-    FileSystem& m_fs;
-    const std::string m_location;
+    HeldFolder& m_folder;
     const Permissions m_permissions;
     std::uint64_t m_number = 0;
+    /// The contact's numbered file name.
     std::string m_numbered;
     std::string m_image;
     std::unique_ptr<TemporaryFile> m_spill;
@@ -168,18 +180,11 @@ void feedHeld(ContactNamer& namer, std::string_view held)
 
 std::string numberedFileName(const std::string& folder, std::uint64_t number)
 {
-    char digits[24];
-    const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
-    const auto length = static_cast<std::size_t>(end - digits);
     std::string path;
-    path.reserve(folder.size() + 20 + length);
+    path.reserve(folder.size() + 32);
     path.append(folder);
     path.push_back(pathSeparator);
-    path.append("contact");
-    if (length < 4)
-        path.append(4 - length, '0');
-    path.append(digits, length);
-    path.append(".vcf");
+    appendNumberedName(path, number);
     return path;
 }
 
@@ -224,11 +229,13 @@ JobResult SplitContacts(FileSystem& fs, JobHost& host, const std::string& source
     JobResult result;
     auto input = fs.openRead(source);
     const Permissions inputPermissions = input->permissions();
-    result.location = PrepareOutputFolder(fs, source, inputPermissions);
-    const auto lock = fs.lockFolder(result.location);
+    result.location = PrepareOutputFolder(fs, source, inputPermissions, input->identity().group);
+    const auto folder = fs.lockFolder(result.location);
+    folder->madeFrom(input->identity());
+    folder->protect(input->identity(), source);
     LineReader reader(std::move(input));
     StatusGuard status(host);
-    ContactWriter writer(fs, result.location, filePermissionsFor(inputPermissions));
+    ContactWriter writer(*folder, filePermissionsFor(inputPermissions));
     ContactNamer namer;
     std::uint64_t number = 1;
     LinePiece piece;

@@ -161,9 +161,8 @@ private:
     std::vector<std::uint32_t> m_slots;
 };
 
-TakenNames::TakenNames(FileSystem& fs, std::string folder)
-    : m_fs(fs)
-    , m_folder(std::move(folder))
+TakenNames::TakenNames(HeldFolder& folder)
+    : m_folder(folder)
     , m_table(std::make_unique<Table>())
     , m_chain(std::make_unique<Chain>())
 {
@@ -175,7 +174,7 @@ void TakenNames::listFolder()
 {
     m_listed = true;
     std::string upper;
-    m_fs.listFolder(m_folder, [&](std::string_view name) {
+    m_folder.listFolder([&](std::string_view name) {
         upperCaseInto(name, upper);
         m_table->insert(upper);
     });

@@ -31,7 +31,7 @@ bool isNumberedFromOn(std::string_view fileName, std::uint64_t number);
 class TakenNames
 {
 public:
-    TakenNames(FileSystem& fs, std::string folder);
+    explicit TakenNames(HeldFolder& folder);
     ~TakenNames();
     TakenNames(const TakenNames&) = delete;
     TakenNames& operator=(const TakenNames&) = delete;
@@ -54,8 +54,7 @@ private:
 
     void listFolder();
 
-    FileSystem& m_fs;
-    std::string m_folder;
+    HeldFolder& m_folder;
     bool m_listed = false;
     std::unique_ptr<Table> m_table;
     std::unique_ptr<Chain> m_chain;

@@ -75,14 +75,33 @@ public:
         ++probes;
         return test::ForwardingFileSystem::kindOf(path);
     }
-    void listFolder(const std::string& folder, const std::function<void(std::string_view)>& visit) override
-    {
-        ++listings;
-        test::ForwardingFileSystem::listFolder(folder, visit);
-    }
 
     std::uint64_t probes = 0;
     std::uint64_t listings = 0;
+
+private:
+    class CountingFolder final : public test::ForwardingHeldFolder
+    {
+    public:
+        CountingFolder(std::unique_ptr<HeldFolder> inner, std::uint64_t& listings)
+            : ForwardingHeldFolder(std::move(inner))
+            , m_listings(listings)
+        {
+        }
+        void listFolder(const std::function<void(std::string_view)>& visit) override
+        {
+            ++m_listings;
+            ForwardingHeldFolder::listFolder(visit);
+        }
+
+    private:
+        std::uint64_t& m_listings;
+    };
+
+    std::unique_ptr<HeldFolder> hold(std::unique_ptr<HeldFolder> locked) override
+    {
+        return std::make_unique<CountingFolder>(std::move(locked), listings);
+    }
 };
 
 TEST(ContactNaming, SameNamesGetTheNextSuffixAndUnnamedContactsKeepTheirNumber)
@@ -365,6 +384,7 @@ void referenceSplit(const std::string& location, const std::vector<std::string>&
     FileSystem& fs = localFileSystem();
     if (!fs.folderExists(location))
         fs.createFolder(location, 0777);
+    const auto folder = fs.lockFolder(location);
     for (std::size_t i = 0; i < names.size(); ++i) {
         const std::uint64_t number = i + 1;
         std::vector<std::string> lines;
@@ -372,7 +392,7 @@ void referenceSplit(const std::string& location, const std::vector<std::string>&
             lines.push_back("FN:" + names[i]);
         lines.push_back("NOTE:" + std::to_string(number));
         lines.emplace_back("END:VCARD");
-        test::plainChainWrite(fs, location, lines, number);
+        test::plainChainWrite(*folder, lines, number);
     }
 }
 
