@@ -26,9 +26,21 @@ bool startsFormula(char c)
 /// Hands a cell's text to a visitor, in one piece or in many.
 using CellText = std::function<void(const std::function<void(std::string_view)>&)>;
 
-/// Writes one cell. A cell holding a double quote is quoted with its quotes doubled, so that spreadsheet
-/// programs keep the table's shape; a cell that would start a formula gets a leading apostrophe, which
-/// spreadsheets show as text and never run. Every other cell is written as it stands. The text is read
+/// True when a cell holding `text` must be quoted: a double quote, and the tab, CR and LF at which a
+/// spreadsheet may be told to split cells or rows, which would let what follows start a cell (and a formula)
+/// of its own.
+bool needsQuotes(std::string_view text)
+{
+    // Every byte is looked at without stopping early, which lets the compiler test many at once.
+    bool found = false;
+    for (const char c : text)
+        found |= (c == '"') | (c == '\t') | (c == '\r') | (c == '\n');
+    return found;
+}
+
+/// Writes one cell. A cell holding a double quote, a tab, CR or LF is quoted, its quotes doubled, so that
+/// spreadsheet programs keep the table's shape; a cell that would start a formula gets a leading apostrophe,
+/// which spreadsheets show as text and never run. Every other cell is written as it stands. The text is read
 /// twice, once to see what it needs and once to write it, so it may be of any length.
 void writeCell(LineWriter& table, const CellText& cell)
 {
@@ -40,7 +52,7 @@ void writeCell(LineWriter& table, const CellText& cell)
             started = true;
             guard = startsFormula(text.front());
         }
-        quoted = quoted || text.find('"') != std::string_view::npos;
+        quoted = quoted || needsQuotes(text);
     });
     if (quoted)
         table.write("\"");
