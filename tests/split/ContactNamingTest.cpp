@@ -195,6 +195,34 @@ TEST(ContactNaming, NeverOverwritesAContactWrittenEarlierInTheJob)
     EXPECT_EQ(snapshot(result.location), expected);
 }
 
+TEST(ContactNaming, SuffixesAtTheEdgesOfTheNumberRangeNeverOverflow)
+{
+    const struct {
+        std::string name; // of three contacts in a row
+        std::vector<std::string> files; // in the order the contacts are written
+    } cases[] = {
+        { "x-#9223372036854775807",
+            { "x-#9223372036854775807.vcf", "x-#9223372036854775807-#1.vcf", "x-#9223372036854775807-#2.vcf" } },
+        { "x-#9223372036854775806",
+            { "x-#9223372036854775806.vcf", "x-#9223372036854775807.vcf", "x-#9223372036854775807-#1.vcf" } },
+        { "x-#4611686018427387903",
+            { "x-#4611686018427387903.vcf", "x-#4611686018427387904.vcf", "x-#4611686018427387905.vcf" } },
+        { "x-#-9223372036854775808",
+            { "x-#-9223372036854775808.vcf", "x-#-9223372036854775807.vcf", "x-#-9223372036854775806.vcf" } },
+        { "x-#99999999999999999999",
+            { "x-#99999999999999999999.vcf", "x-#99999999999999999999-#1.vcf", "x-#99999999999999999999-#2.vcf" } },
+    };
+    for (const auto& c : cases) {
+        test::TempFolder dir;
+        const std::vector<std::string> names(c.files.size(), c.name);
+        const JobResult result = splitNamed(dir.write("all.vcf", cardsNamed(names)));
+        std::map<std::string, std::string> expected;
+        for (std::size_t i = 0; i < c.files.size(); ++i)
+            expected[c.files[i]] = cardNumber(i + 1, c.name);
+        EXPECT_EQ(snapshot(result.location), expected) << c.name;
+    }
+}
+
 TEST(ContactNaming, RecognisesReservedNamesInAnyLetterCase)
 {
     const struct {
@@ -409,6 +437,9 @@ TEST(ContactNaming, GivesTheSameFilesAsThePlainChain)
         "B",
         "B-#2-#1",
         "X-#",
+        "T-#9223372036854775806",
+        "T-#9223372036854775807",
+        "T-#-9223372036854775808",
         "C",
         "contact0001",
         "contact0002",
