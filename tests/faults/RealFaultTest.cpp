@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -186,6 +187,70 @@ TEST(RealFaults, OutputsAreNoMoreOpenThanTheirInput)
         for (const char* name : { "contact0001.vcf", "Contacts_Export.csv" })
             EXPECT_EQ(modeOf(dir.file(std::string("Split-vCards/") + name)), c.files)
                 << name << " " << std::oct << c.input;
+    }
+    ::umask(oldMask);
+}
+
+TEST(RealFaults, AnOutputOfAnotherGroupThanTheInputGetsNoGroupPermissions)
+{
+    // Two groups this process may give its files: root may give any, another user those it belongs to.
+    const auto own = static_cast<gid_t>(::getegid());
+    gid_t other = 4242;
+    if (::geteuid() != 0) {
+        std::vector<gid_t> groups(static_cast<std::size_t>(std::max(::getgroups(0, nullptr), 0)));
+        groups.resize(
+            static_cast<std::size_t>(std::max(::getgroups(static_cast<int>(groups.size()), groups.data()), 0)));
+        const auto found = std::find_if(groups.begin(), groups.end(), [own](gid_t g) { return g != own; });
+        if (found == groups.end())
+            GTEST_SKIP() << "this user belongs to one group only";
+        other = *found;
+    }
+    const gid_t none = static_cast<gid_t>(-1);
+    const struct {
+        const char* name;
+        gid_t input; // the inputs' group
+        gid_t setgidFolder; // the group of a setgid output folder, none for a plain one made by the job
+        unsigned files;
+        unsigned folder; // a plain output folder, made by the job
+    } cases[] = {
+        { "input of the files' group", own, none, 0640, 0750 },
+        { "input of another group than the process's", other, none, 0600, 0700 },
+        { "setgid folder of another group", own, other, 0600, 0 },
+        { "setgid folder of the input's group", other, other, 0640, 0 },
+    };
+    const mode_t oldMask = ::umask(022);
+    for (const auto& c : cases) {
+        test::TempFolder dir;
+        const std::string source = dir.write("all.vcf", threeCards);
+        std::filesystem::create_directory(dir.file("r"));
+        const std::vector<std::string> parts = { dir.write("r/a.vcf", threeCards), dir.write("r/b.vcf", threeCards) };
+        for (const std::string& input : { source, parts[0], parts[1] }) {
+            ASSERT_EQ(::chown(input.c_str(), none, c.input), 0) << input;
+            ::chmod(input.c_str(), 0640);
+        }
+        if (c.setgidFolder != none) {
+            for (const std::string& folder : { dir.file("Split-vCards"), dir.file("r") }) {
+                std::filesystem::create_directory(folder);
+                ASSERT_EQ(::chown(folder.c_str(), none, c.setgidFolder), 0) << folder;
+                ::chmod(folder.c_str(), 02777);
+            }
+        }
+        for (const std::vector<std::string>& args : std::vector<std::vector<std::string>> {
+                 { "split", source }, { "export", source }, { "recombine", parts[0], parts[1] } })
+            EXPECT_EQ(runCliHere(args).status, exitSuccess) << c.name << " " << args[0];
+        const auto modeOf = [](const std::string& path) {
+            struct stat info {
+            };
+            ::stat(path.c_str(), &info);
+            return static_cast<unsigned>(info.st_mode & 0777);
+        };
+        for (const std::string& output : { dir.file("Split-vCards/contact0001.vcf"),
+                 dir.file("Split-vCards/Contacts_Export.csv"),
+                 dir.file("r/" + recombinedFileName(localToday())) })
+            EXPECT_EQ(modeOf(output), c.files) << c.name << ": " << output;
+        if (c.setgidFolder == none) {
+            EXPECT_EQ(modeOf(dir.file("Split-vCards")), c.folder) << c.name;
+        }
     }
     ::umask(oldMask);
 }
