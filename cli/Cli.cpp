@@ -225,7 +225,8 @@ Selection recombineSelection(FileSystem& fs, const std::string& base, const std:
     // combined file replaces anything.
     for (const std::string& file : files) {
         const std::string path = absolutePath(base, file);
-        const std::string folder = GetParentFolderName(path);
+        // A bare name, left relative when the current folder has no usable path, is in the current folder.
+        const std::string folder = Selection::ofPath(path).folder;
         if (folder != lastFolder || lastReal.empty()) {
             lastFolder = folder;
             lastReal = fs.realFolder(openableFolder(folder));

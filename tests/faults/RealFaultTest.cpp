@@ -8,7 +8,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <csignal>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -564,6 +566,42 @@ TEST(RealFaults, ARelativePathFromADeletedCurrentFolderEndsWithExitThree)
     });
     EXPECT_EQ(run.status, exitFileError);
     EXPECT_EQ(run.err, "tessely-cli: cannot open file './contacts.vcf': No such file or directory\n");
+}
+
+TEST(RealFaults, RelativeFilesInAWorkingFolderAsDeepAsThePathLimitOrDeeper)
+{
+    // Working folders whose path is a few characters short of the system's limit (the outputs' paths go
+    // beyond it) and far beyond it; each job is given its files by bare name.
+    for (const std::size_t depth : { std::size_t { PATH_MAX } - 20, std::size_t { PATH_MAX } + 600 }) {
+        test::TempFolder dir;
+        std::string deep = dir.path();
+        int at = ::open(dir.path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        while (deep.size() < depth) {
+            const std::string step(std::min<std::size_t>(200, depth - deep.size() - 1), 'd');
+            ASSERT_EQ(::mkdirat(at, step.c_str(), 0700), 0);
+            const int next = ::openat(at, step.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            ::close(at);
+            at = next;
+            deep += "/" + step;
+        }
+        for (const char* name : { "all.vcf", "b.vcf" }) {
+            const int file = ::openat(at, name, O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+            ASSERT_EQ(::write(file, threeCards.data(), threeCards.size()), static_cast<ssize_t>(threeCards.size()));
+            ::close(file);
+        }
+        for (const std::vector<std::string>& args : std::vector<std::vector<std::string>> {
+                 { "split", "all.vcf" }, { "export", "all.vcf" }, { "recombine", "all.vcf", "b.vcf" } }) {
+            const CliRun run = runCliInChild(args, [at] { return ::fchdir(at) == 0; });
+            EXPECT_EQ(run.status, exitSuccess) << depth << " " << args[0] << ": " << run.err;
+        }
+        struct stat info {
+        };
+        for (const std::string& output : { std::string("Split-vCards/contact0003.vcf"),
+                 std::string("Split-vCards/Contacts_Export.csv"),
+                 recombinedFileName(localToday()) })
+            EXPECT_EQ(::fstatat(at, output.c_str(), &info, 0), 0) << depth << " " << output;
+        ::close(at);
+    }
 }
 
 } // namespace
