@@ -31,11 +31,10 @@ using CellText = std::function<void(const std::function<void(std::string_view)>&
 /// of its own.
 bool needsQuotes(std::string_view text)
 {
-    // Every byte is looked at without stopping early, which lets the compiler test many at once.
-    bool found = false;
-    for (const char c : text)
-        found |= (c == '"') | (c == '\t') | (c == '\r') | (c == '\n');
-    return found;
+    // One search for each, which the C library does many bytes at a time: cheaper on the many short cells
+    // than any single pass of our own.
+    return text.find('"') != std::string_view::npos || text.find('\t') != std::string_view::npos
+        || text.find('\r') != std::string_view::npos || text.find('\n') != std::string_view::npos;
 }
 
 /// Writes one cell. A cell holding a double quote, a tab, CR or LF is quoted, its quotes doubled, so that
