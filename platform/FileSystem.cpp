@@ -1,6 +1,10 @@
 #include "FileSystem.h"
 
+#include "FileError.h"
 #include "Paths.h"
+#include "Selection.h"
+
+#include <vector>
 
 namespace tessely
 {
@@ -42,6 +46,31 @@ std::string HeldFolder::pathOf(std::string_view name) const
     if (!m_path.empty() && isPathSeparator(m_path.back()))
         return m_path + std::string(name);
     return joinPath(m_path, name);
+}
+
+void HeldFolder::removeLeftTemporaries()
+{
+    std::vector<std::string> left;
+    try {
+        listFolder([&left](std::string_view name) {
+            if (isTemporaryName(name))
+                left.emplace_back(name);
+        });
+    } catch (const FileError&) {
+        return; // a folder that cannot be listed, as a write-only one: the job itself may still write there
+    }
+    for (const std::string& name : left) {
+        try {
+            deleteFile(name);
+        } catch (const FileError&) {
+            // Still open somewhere, as on Windows a file may be: the next job tries again.
+        }
+    }
+}
+
+std::string HeldFolder::folderHolding(const std::string& path)
+{
+    return openableFolder(Selection::ofPath(path).folder);
 }
 
 bool isTemporaryName(std::string_view name)

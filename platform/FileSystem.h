@@ -154,6 +154,13 @@ public:
     /// Calls `visit` with the name of every entry, "." and ".." left out.
     virtual void listFolder(const std::function<void(std::string_view)>& visit) = 0;
 
+protected:
+    /// Removes the temporaries that a job which no longer runs left behind: while this job holds the
+    /// folder, no other job can be writing one here. One that cannot be removed stays for the next job.
+    void removeLeftTemporaries();
+    /// The folder that holds the file at `path`, as the system can open it: "." for a bare name.
+    static std::string folderHolding(const std::string& path);
+
 private:
     std::string m_path;
 };

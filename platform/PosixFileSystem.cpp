@@ -423,6 +423,7 @@ public:
         m_rules->umask = currentUmask();
         m_rules->newGroup = (info.st_mode & S_ISGID) != 0 ? static_cast<std::int64_t>(info.st_gid)
                                                           : static_cast<std::int64_t>(::getegid());
+        removeLeftTemporaries();
     }
     ~DescriptorFolder() override
     {
@@ -430,23 +431,6 @@ public:
     }
     DescriptorFolder(const DescriptorFolder&) = delete;
     DescriptorFolder& operator=(const DescriptorFolder&) = delete;
-
-    /// Removes the temporaries that a job which no longer runs left behind: while this job holds the folder,
-    /// no other job can be writing one here.
-    void removeLeftTemporaries()
-    {
-        std::vector<std::string> left;
-        try {
-            listFolder([&left](std::string_view name) {
-                if (isTemporaryName(name))
-                    left.emplace_back(name);
-            });
-        } catch (const FileError&) {
-            return; // a folder that cannot be listed keeps them; the job itself may still write there
-        }
-        for (const std::string& name : left)
-            ::unlinkat(m_fd.get(), name.c_str(), 0);
-    }
 
     void madeFrom(const FileIdentity& input) override
     {
@@ -464,10 +448,7 @@ public:
     {
         m_protected = input;
         // The input's name is in this folder when the folder that holds it is this one.
-        std::string folder = GetParentFolderName(inputPath);
-        if (folder.empty() && isRelativePath(inputPath))
-            folder = ".";
-        const PathAt at(openableFolder(folder));
+        const PathAt at(folderHolding(inputPath));
         struct stat info {
         };
         m_inputHere = at.error() == 0 && ::fstatat(at.folder(), at.name(), &info, 0) == 0
@@ -757,9 +738,7 @@ public:
         };
         if (::fstat(fd.get(), &info) != 0)
             throw FileError::fromErrno("cannot lock folder", folder);
-        auto held = std::make_unique<DescriptorFolder>(folder, std::move(fd), info);
-        held->removeLeftTemporaries();
-        return held;
+        return std::make_unique<DescriptorFolder>(folder, std::move(fd), info);
     }
 
     std::string realFolder(const std::string& folder) override

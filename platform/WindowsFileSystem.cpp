@@ -276,6 +276,18 @@ PathKind kindOfOpened(HANDLE handle)
     return (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? PathKind::Folder : PathKind::File;
 }
 
+/// Opens what is at `path`, a folder too, links followed, only to look at it; shared with everyone.
+Handle openToLookAt(const std::wstring& path)
+{
+    return Handle(::CreateFileW(path.c_str(),
+        FILE_READ_ATTRIBUTES,
+        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr,
+        OPEN_EXISTING,
+        FILE_FLAG_BACKUP_SEMANTICS,
+        nullptr));
+}
+
 PathKind kindOfPath(const std::wstring& path)
 {
     if (isDevicePath(path))
@@ -286,13 +298,7 @@ PathKind kindOfPath(const std::wstring& path)
     if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0)
         return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? PathKind::Folder : PathKind::File;
     // A symbolic link or a junction: what it leads to decides.
-    const Handle target(::CreateFileW(path.c_str(),
-        FILE_READ_ATTRIBUTES,
-        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-        nullptr,
-        OPEN_EXISTING,
-        FILE_FLAG_BACKUP_SEMANTICS,
-        nullptr));
+    const Handle target = openToLookAt(path);
     if (target.valid())
         return kindOfOpened(target.get());
     if (isMissing(::GetLastError()))
@@ -597,6 +603,7 @@ public:
         , m_handle(std::move(handle))
         , m_self(identityOf(m_handle.get()))
     {
+        removeLeftTemporaries();
     }
     ~HandleFolder() override
     {
@@ -604,28 +611,6 @@ public:
     }
     HandleFolder(const HandleFolder&) = delete;
     HandleFolder& operator=(const HandleFolder&) = delete;
-
-    /// Removes the temporaries that a job which no longer runs left behind: while this job holds the folder,
-    /// no other job can be writing one here.
-    void removeLeftTemporaries()
-    {
-        std::vector<std::string> left;
-        try {
-            listFolder([&left](std::string_view name) {
-                if (isTemporaryName(name))
-                    left.emplace_back(name);
-            });
-        } catch (const FileError&) {
-            return;
-        }
-        for (const std::string& name : left) {
-            try {
-                deleteFile(name);
-            } catch (const FileError&) {
-                // One that is still open somewhere goes at the next job.
-            }
-        }
-    }
 
     void madeFrom(const FileIdentity& /*input*/) override
     {
@@ -635,21 +620,10 @@ public:
     void protect(const FileIdentity& input, const std::string& inputPath) override
     {
         m_protected = input;
-        std::string folder = GetParentFolderName(inputPath);
-        if (folder.empty() && isRelativePath(inputPath))
-            folder = ".";
+        // The input's name is in this folder when the folder that holds it is this one.
         std::wstring wide;
-        m_inputHere = false;
-        if (!toWindowsPath(openableFolder(folder), wide))
-            return;
-        const Handle handle(::CreateFileW(wide.c_str(),
-            FILE_READ_ATTRIBUTES,
-            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-            nullptr,
-            OPEN_EXISTING,
-            FILE_FLAG_BACKUP_SEMANTICS,
-            nullptr));
-        m_inputHere = handle.valid() && identityOf(handle.get()).sameFileAs(m_self);
+        m_inputHere
+            = toWindowsPath(folderHolding(inputPath), wide) && identityOf(openToLookAt(wide).get()).sameFileAs(m_self);
     }
 
     bool holdsFolder(const std::string& name) override
@@ -1008,9 +982,7 @@ public:
             FILE_FLAG_BACKUP_SEMANTICS,
             nullptr));
         if (lock.valid() && kindOfOpened(lock.get()) == PathKind::Folder) {
-            auto held = std::make_unique<HandleFolder>(folder, std::move(lock));
-            held->removeLeftTemporaries();
-            return held;
+            return std::make_unique<HandleFolder>(folder, std::move(lock));
         }
         if (lock.valid())
             throw windowsError("cannot lock folder", folder, ERROR_DIRECTORY);
@@ -1023,13 +995,7 @@ public:
     std::string realFolder(const std::string& folder) override
     {
         const std::wstring wide = windowsPath("cannot open folder", folder);
-        const Handle handle(::CreateFileW(wide.c_str(),
-            FILE_READ_ATTRIBUTES,
-            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-            nullptr,
-            OPEN_EXISTING,
-            FILE_FLAG_BACKUP_SEMANTICS,
-            nullptr));
+        const Handle handle = openToLookAt(wide);
         if (!handle.valid())
             throw windowsError("cannot open folder", folder);
         // Room for the longest path there is.
