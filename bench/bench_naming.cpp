@@ -22,7 +22,7 @@ namespace
 
 using namespace tessely;
 
-class NamingHost final : public JobHost
+class SilentHost final : public JobHost
 {
 public:
     void showStatus(bool) override
@@ -38,10 +38,6 @@ public:
     bool stopRequested() override
     {
         return false;
-    }
-    bool nameFromContact() override
-    {
-        return true;
     }
     Date today() override
     {
@@ -105,9 +101,9 @@ int main(int argc, char** argv)
             out << "BEGIN:VCARD\r\nFN:Same Name\r\nEND:VCARD\r\n";
     }
     ProbeCounter jobFs;
-    NamingHost host;
+    SilentHost host;
     auto start = std::chrono::steady_clock::now();
-    const JobResult result = SplitContacts(jobFs, host, source);
+    const JobResult result = SplitContacts(jobFs, host, source, SplitNaming::FromContact);
     const double jobSeconds = secondsSince(start);
     std::printf("split with contact names: %lu contacts of one name in %.3f s, %llu existence tests\n",
         static_cast<unsigned long>(result.count),

@@ -1,14 +1,18 @@
 # Shared by test.sh and run.sh: installs what the build needs and builds with CMake.
 # Source it from the repository's root.
 
-TESSELY_PACKAGES=(cmake make g++ pkg-config libgtest-dev libgmock-dev qt6-base-dev)
+# The main window's runs as a user starts it need a virtual X server with xdotool, and the X headers for the
+# test tool that drops files on it.
+TESSELY_PACKAGES=(cmake make g++ pkg-config libgtest-dev libgmock-dev qt6-base-dev
+    xvfb xauth xdotool libx11-dev)
 # What fuzz/run.sh needs besides: clang with its libFuzzer and sanitizer runtimes.
 TESSELY_FUZZ_PACKAGES=(cmake make clang libclang-rt-14-dev)
 # What scripts/build-windows.sh and scripts/ci-windows.sh need: the MinGW-w64 cross compiler, GoogleTest's
 # sources to build for it, Wine to run the tests, and zip for the download; for the main window Python (its
-# icons and picture), NSIS (the installer), a virtual X server with xdotool for its tests, and Wine's fonts.
+# icons and picture), NSIS (the installer), a virtual X server with xdotool for its tests, the host's C
+# compiler and X headers for the tool that drops files on it, and Wine's fonts.
 TESSELY_WINDOWS_PACKAGES=(cmake make g++-mingw-w64-x86-64-posix googletest wine wine64 zip
-    python3 nsis xvfb xauth xdotool fonts-wine)
+    python3 nsis xvfb xauth xdotool gcc libx11-dev fonts-wine)
 
 tessely_missing_packages() {
     local missing=() package

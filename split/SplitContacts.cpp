@@ -224,7 +224,7 @@ std::string contactFileName(const std::string& location, const std::string& name
     return path;
 }
 
-JobResult SplitContacts(FileSystem& fs, JobHost& host, const std::string& source)
+JobResult SplitContacts(FileSystem& fs, JobHost& host, const std::string& source, SplitNaming naming)
 {
     JobResult result;
     auto input = fs.openRead(source);
@@ -280,9 +280,9 @@ JobResult SplitContacts(FileSystem& fs, JobHost& host, const std::string& source
         if (!closed)
             add("END:VCARD", true, true);
 
-        // The naming choice is read once per contact, when the contact is complete.
+        // The contact is named once it is complete.
         std::string name;
-        if (host.nameFromContact()) {
+        if (naming == SplitNaming::FromContact) {
             if (!following)
                 feedHeld(namer, writer.held());
             name = namer.name();

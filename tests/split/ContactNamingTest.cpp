@@ -56,8 +56,7 @@ std::map<std::string, std::string> snapshot(const std::string& folder)
 
 JobResult splitNamed(const std::string& source, test::RecordingHost& host)
 {
-    host.naming = true;
-    return SplitContacts(localFileSystem(), host, source);
+    return SplitContacts(localFileSystem(), host, source, SplitNaming::FromContact);
 }
 
 JobResult splitNamed(const std::string& source)
@@ -366,19 +365,8 @@ TEST(ContactNaming, YieldsOnceAfterEachRenamingAndStopsWhenAsked)
     const std::string source = dir.write("all.vcf", cardsNamed({ "Ann", "", "Cy" }));
     test::RecordingHost host;
     splitNamed(source, host);
-    const std::vector<std::string> expected = { "show",
-        "status 1",
-        "yield",
-        "naming",
-        "yield",
-        "status 2",
-        "yield",
-        "naming",
-        "status 3",
-        "yield",
-        "naming",
-        "yield",
-        "hide" };
+    const std::vector<std::string> expected
+        = { "show", "status 1", "yield", "yield", "status 2", "yield", "status 3", "yield", "yield", "hide" };
     EXPECT_EQ(host.calls, expected);
 
     test::TempFolder stopDir;
@@ -398,8 +386,7 @@ TEST(ContactNaming, SameNamesCostAFewProbesEachNotOnePerEarlierVariant)
     const std::string source = dir.write("all.vcf", cardsNamed(names));
     CountingFileSystem fs;
     test::RecordingHost host;
-    host.naming = true;
-    const JobResult result = SplitContacts(fs, host, source);
+    const JobResult result = SplitContacts(fs, host, source, SplitNaming::FromContact);
     EXPECT_EQ(result.count, 300u);
     EXPECT_EQ(readFile(result.location + "/Same-#299.vcf"), cardNumber(300, "Same"));
     EXPECT_EQ(fs.listings, 1u) << "the folder is read once";

@@ -146,7 +146,7 @@ TEST(SplitContacts, NumberedNamesHaveAtLeastFourDigits)
     EXPECT_EQ(numberedFileName("/f", 32768), joinPath("/f", "contact32768.vcf"));
 }
 
-TEST(SplitContacts, ReportsProgressPerLineOutsideContactsAndReadsNamingOncePerContact)
+TEST(SplitContacts, ReportsProgressPerLineOutsideContacts)
 {
     test::TempFolder dir;
     const std::string source
@@ -154,7 +154,7 @@ TEST(SplitContacts, ReportsProgressPerLineOutsideContactsAndReadsNamingOncePerCo
     test::RecordingHost host;
     SplitContacts(localFileSystem(), host, source);
     const std::vector<std::string> expected
-        = { "show", "status 1", "yield", "status 1", "yield", "naming", "status 2", "yield", "naming", "hide" };
+        = { "show", "status 1", "yield", "status 1", "yield", "status 2", "yield", "hide" };
     EXPECT_EQ(host.calls, expected);
 }
 

@@ -1,4 +1,4 @@
-#include "recombine/ParseMultiSelection.h"
+#include "win32/ParseMultiSelection.h"
 
 #include <gtest/gtest.h>
 
