@@ -1,6 +1,7 @@
 #include "FileError.h"
 #include "FileSystem.h"
 #include "Paths.h"
+#include "UnfinishedFiles.h"
 
 #include <algorithm>
 #include <atomic>
@@ -75,62 +76,8 @@ FileIdentity identityOf(const struct stat& info)
     return identity;
 }
 
-// The files that jobs have begun and not completed, for removeUnfinishedFiles(), which a signal handler
-// calls: a fixed table that it reads without taking a lock or memory. A job has one or two such files at a
-// time; when the table is full a file is simply not listed, and its job or the next one removes it.
-struct UnfinishedSlot {
-    /// 0 free, 1 being filled, 2 listed.
-    std::atomic<int> state { 0 };
-    /// A temporary stays listed until it is moved into place or deleted, also once it is closed.
-    bool temporary = false;
-    int folder = -1;
-    char name[NAME_MAX + 1] = {};
-};
-constexpr std::size_t unfinishedSlots = 16;
-UnfinishedSlot unfinished[unfinishedSlots];
-
-int listUnfinished(int folder, const char* name, bool temporary)
-{
-    const std::size_t length = std::strlen(name);
-    if (length > NAME_MAX)
-        return -1;
-    for (std::size_t i = 0; i < unfinishedSlots; ++i) {
-        int expected = 0;
-        UnfinishedSlot& slot = unfinished[i];
-        if (!slot.state.compare_exchange_strong(expected, 1))
-            continue;
-        slot.temporary = temporary;
-        slot.folder = folder;
-        std::memcpy(slot.name, name, length + 1);
-        slot.state.store(2);
-        return static_cast<int>(i);
-    }
-    return -1;
-}
-
-void unlistSlot(int index)
-{
-    if (index >= 0)
-        unfinished[index].state.store(0);
-}
-
-/// Takes the temporary `name` in `folder` off the table: it was moved into place or deleted.
-void unlistTemporary(int folder, const char* name)
-{
-    for (UnfinishedSlot& slot : unfinished) {
-        if (slot.state.load() == 2 && slot.temporary && slot.folder == folder && std::strcmp(slot.name, name) == 0)
-            slot.state.store(0);
-    }
-}
-
-/// Takes every file of `folder` off the table: the folder is let go.
-void unlistFolder(int folder)
-{
-    for (UnfinishedSlot& slot : unfinished) {
-        if (slot.state.load() == 2 && slot.folder == folder)
-            slot.state.store(0);
-    }
-}
+/// The files that jobs have begun and not completed, for removeUnfinishedFiles().
+UnfinishedFiles<int, char, NAME_MAX> unfinished;
 
 /// A path as the *at calls take it: the folder that holds its last component, and that component. A path
 /// that the system takes whole is passed whole, from the current folder; a longer one has its folder part
@@ -345,7 +292,7 @@ public:
     }
     ~DescriptorSink() override
     {
-        unlistSlot(m_slot);
+        unfinished.unlist(m_slot);
         if (m_fd >= 0)
             ::close(m_fd);
     }
@@ -372,7 +319,7 @@ public:
         m_fd = -1;
         if (fd >= 0 && ::close(fd) != 0 && errno != EINTR)
             throw FileError::fromErrno("cannot write file", m_path);
-        unlistSlot(m_slot);
+        unfinished.unlist(m_slot);
         m_slot = -1;
     }
 
@@ -427,7 +374,7 @@ public:
     }
     ~DescriptorFolder() override
     {
-        unlistFolder(m_fd.get());
+        unfinished.unlistFolder(m_fd.get());
     }
     DescriptorFolder(const DescriptorFolder&) = delete;
     DescriptorFolder& operator=(const DescriptorFolder&) = delete;
@@ -518,7 +465,7 @@ public:
         refuseInput(to);
         // A rename replaces the name itself: a link at `to` is replaced, its target stays as it was.
         if (::renameat(m_fd.get(), from.c_str(), m_fd.get(), to.c_str()) == 0) {
-            unlistTemporary(m_fd.get(), from.c_str());
+            unfinished.unlistTemporary(m_fd.get(), from);
             return;
         }
         if (errno == EISDIR || ((errno == EEXIST || errno == ENOTEMPTY) && isFolderAt(m_fd.get(), to.c_str())))
@@ -530,7 +477,7 @@ public:
     {
         const int error = renameNoReplace(m_fd.get(), from.c_str(), to.c_str());
         if (error == 0) {
-            unlistTemporary(m_fd.get(), from.c_str());
+            unfinished.unlistTemporary(m_fd.get(), from);
             return NewName::Done;
         }
         if (error == EEXIST || error == ENOTEMPTY)
@@ -545,7 +492,7 @@ public:
     {
         if (::unlinkat(m_fd.get(), name.c_str(), 0) != 0)
             throw FileError::fromErrno("cannot delete file", pathOf(name));
-        unlistTemporary(m_fd.get(), name.c_str());
+        unfinished.unlistTemporary(m_fd.get(), name);
     }
 
     void listFolder(const std::function<void(std::string_view)>& visit) override
@@ -595,7 +542,7 @@ private:
                 ::fchmod(fd, m_rules->allowed(permissions));
             }
         }
-        const int slot = listUnfinished(m_fd.get(), name.c_str(), temporary);
+        const int slot = unfinished.list(m_fd.get(), name, temporary);
         return std::make_unique<DescriptorSink>(fd, pathOf(name), m_rules, temporary ? -1 : slot);
     }
 
@@ -766,10 +713,7 @@ public:
 
 void removeUnfinishedFiles() noexcept
 {
-    for (UnfinishedSlot& slot : unfinished) {
-        if (slot.state.load() == 2)
-            ::unlinkat(slot.folder, slot.name, 0);
-    }
+    unfinished.forEach([](int folder, const char* name) { ::unlinkat(folder, name, 0); });
 }
 
 FileSystem& localFileSystem()

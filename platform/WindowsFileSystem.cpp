@@ -1,6 +1,7 @@
 #include "FileError.h"
 #include "FileSystem.h"
 #include "Paths.h"
+#include "UnfinishedFiles.h"
 #include "WideText.h"
 
 #include <algorithm>
@@ -432,59 +433,8 @@ std::wstring temporaryName()
         + std::to_wstring((::GetTickCount() + sequence++) % 1000000007u) + L".tmp";
 }
 
-// The files that jobs have begun and not completed, for removeUnfinishedFiles(), which the console's
-// handler calls on a thread of its own: a fixed table that it reads without taking a lock or memory.
-struct UnfinishedSlot {
-    /// 0 free, 1 being filled, 2 listed.
-    std::atomic<int> state { 0 };
-    /// A temporary stays listed until it is moved into place or deleted, also once it is closed.
-    bool temporary = false;
-    HANDLE folder = nullptr;
-    wchar_t name[longestName + 1] = {};
-};
-constexpr std::size_t unfinishedSlots = 16;
-UnfinishedSlot unfinished[unfinishedSlots];
-
-int listUnfinished(HANDLE folder, std::wstring_view name, bool temporary)
-{
-    if (name.size() > longestName)
-        return -1;
-    for (std::size_t i = 0; i < unfinishedSlots; ++i) {
-        int expected = 0;
-        UnfinishedSlot& slot = unfinished[i];
-        if (!slot.state.compare_exchange_strong(expected, 1))
-            continue;
-        slot.temporary = temporary;
-        slot.folder = folder;
-        std::copy(name.begin(), name.end(), slot.name);
-        slot.name[name.size()] = L'\0';
-        slot.state.store(2);
-        return static_cast<int>(i);
-    }
-    return -1;
-}
-
-void unlistSlot(int index)
-{
-    if (index >= 0)
-        unfinished[index].state.store(0);
-}
-
-void unlistTemporary(HANDLE folder, std::wstring_view name)
-{
-    for (UnfinishedSlot& slot : unfinished) {
-        if (slot.state.load() == 2 && slot.temporary && slot.folder == folder && name == slot.name)
-            slot.state.store(0);
-    }
-}
-
-void unlistFolder(HANDLE folder)
-{
-    for (UnfinishedSlot& slot : unfinished) {
-        if (slot.state.load() == 2 && slot.folder == folder)
-            slot.state.store(0);
-    }
-}
+/// The files that jobs have begun and not completed, for removeUnfinishedFiles().
+UnfinishedFiles<HANDLE, wchar_t, longestName> unfinished;
 
 class HandleSource final : public ByteSource
 {
@@ -554,7 +504,7 @@ public:
     }
     ~HandleSink() override
     {
-        unlistSlot(m_slot);
+        unfinished.unlist(m_slot);
     }
     HandleSink(const HandleSink&) = delete;
     HandleSink& operator=(const HandleSink&) = delete;
@@ -576,7 +526,7 @@ public:
         const HANDLE handle = m_handle.release();
         if (handle != INVALID_HANDLE_VALUE && !::CloseHandle(handle))
             throw windowsError("cannot write file", m_path);
-        unlistSlot(m_slot);
+        unfinished.unlist(m_slot);
         m_slot = -1;
     }
 
@@ -607,7 +557,7 @@ public:
     }
     ~HandleFolder() override
     {
-        unlistFolder(m_handle.get());
+        unfinished.unlistFolder(m_handle.get());
     }
     HandleFolder(const HandleFolder&) = delete;
     HandleFolder& operator=(const HandleFolder&) = delete;
@@ -728,7 +678,7 @@ public:
             throw windowsError("cannot create file", pathOf(to), error);
         // A rename replaces the name itself: a link at `to` is replaced, its target stays as it was.
         replace(file.get(), target, to);
-        unlistTemporary(m_handle.get(), source);
+        unfinished.unlistTemporary(m_handle.get(), source);
     }
 
     NewName moveToNewName(const std::string& from, const std::string& to) override
@@ -742,7 +692,7 @@ public:
         if (error == 0)
             error = renameAt(file.get(), m_handle.get(), target, false);
         if (error == 0) {
-            unlistTemporary(m_handle.get(), source);
+            unfinished.unlistTemporary(m_handle.get(), source);
             return NewName::Done;
         }
         if (nameTaken(target, error))
@@ -771,7 +721,7 @@ public:
         }
         if (error != 0)
             throw windowsError("cannot delete file", pathOf(name), error);
-        unlistTemporary(m_handle.get(), wide);
+        unfinished.unlistTemporary(m_handle.get(), wide);
     }
 
     void listFolder(const std::function<void(std::string_view)>& visit) override
@@ -861,7 +811,7 @@ private:
 
     std::unique_ptr<ByteSink> made(Handle file, const std::string& name, std::wstring_view wide, bool temporary)
     {
-        const int slot = listUnfinished(m_handle.get(), wide, temporary);
+        const int slot = unfinished.list(m_handle.get(), wide, temporary);
         return std::make_unique<HandleSink>(std::move(file), pathOf(name), temporary ? -1 : slot);
     }
 
@@ -1024,19 +974,17 @@ public:
 
 void removeUnfinishedFiles() noexcept
 {
-    for (UnfinishedSlot& slot : unfinished) {
-        if (slot.state.load() != 2)
-            continue;
+    unfinished.forEach([](HANDLE folder, const wchar_t* name) {
         // The file goes as soon as the job's own handle to it is closed, which the end of the program does.
         Handle file;
-        openAt(slot.folder,
-            slot.name,
+        openAt(folder,
+            name,
             DELETE,
             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
             FILE_OPEN,
             FILE_NON_DIRECTORY_FILE | FILE_OPEN_REPARSE_POINT | FILE_DELETE_ON_CLOSE,
             file);
-    }
+    });
 }
 
 FileSystem& localFileSystem()
