@@ -77,8 +77,9 @@ double secondsSince(std::chrono::steady_clock::time_point start)
 void plainChainSplit(FileSystem& fs, const std::string& location, unsigned long contacts)
 {
     fs.createFolder(location, 0777);
+    const auto folder = fs.lockFolder(location);
     for (unsigned long number = 1; number <= contacts; ++number) {
-        test::plainChainWrite(fs, location, { "FN:Same Name", "END:VCARD" }, number, [&](const std::string& name) {
+        test::plainChainWrite(*folder, { "FN:Same Name", "END:VCARD" }, number, [&](const std::string& name) {
             return fs.pathExists(location + "/" + name);
         });
     }

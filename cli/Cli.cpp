@@ -238,7 +238,8 @@ Selection recombineSelection(const CliEnvironment& env, const std::string& base,
     // combined file replaces anything.
     for (const std::string& file : files) {
         const std::string path = absolutePath(env, base, file);
-        const std::string folder = GetParentFolderName(path);
+        // A bare name, left relative when the current folder has no usable path, is in the current folder.
+        const std::string folder = Selection::ofPath(path).folder;
         if (folder != lastFolder || lastReal.empty()) {
             lastFolder = folder;
             lastReal = env.fs.realFolder(openableFolder(folder));

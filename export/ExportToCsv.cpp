@@ -27,10 +27,22 @@ bool startsFormula(char c)
 
 using Visit = std::function<void(std::string_view)>;
 
-/// Writes one cell, whose text `cell` hands to a visitor, in one piece or in many. A cell holding a double quote is
-/// quoted with its quotes doubled, so that spreadsheet programs keep the table's shape; a cell that would start a
-/// formula gets a leading apostrophe, which spreadsheets show as text and never run. Every other cell is written as it
-/// stands. The text is read twice, once to see what it needs and once to write it, so it may be of any length.
+/// True when a cell holding `text` must be quoted: a double quote, and the tab, CR and LF at which a
+/// spreadsheet may be told to split cells or rows, which would let what follows start a cell (and a formula)
+/// of its own.
+bool needsQuotes(std::string_view text)
+{
+    // One search for each, which the C library does many bytes at a time: cheaper on the many short cells
+    // than any single pass of our own.
+    return text.find('"') != std::string_view::npos || text.find('\t') != std::string_view::npos
+        || text.find('\r') != std::string_view::npos || text.find('\n') != std::string_view::npos;
+}
+
+/// Writes one cell, whose text `cell` hands to a visitor, in one piece or in many. A cell holding a double
+/// quote, a tab, CR or LF is quoted, its quotes doubled, so that spreadsheet programs keep the table's shape;
+/// a cell that would start a formula gets a leading apostrophe, which spreadsheets show as text and never
+/// run. Every other cell is written as it stands. The text is read twice, once to see what it needs and once
+/// to write it, so it may be of any length.
 template <typename Text> void writeCellFrom(LineWriter& table, const Text& cell)
 {
     bool started = false;
@@ -41,7 +53,7 @@ template <typename Text> void writeCellFrom(LineWriter& table, const Text& cell)
             started = true;
             guard = startsFormula(text.front());
         }
-        quoted = quoted || text.find('"') != std::string_view::npos;
+        quoted = quoted || needsQuotes(text);
     });
     if (quoted)
         table.write("\"");
@@ -167,7 +179,7 @@ JobResult ExportToCsv(FileSystem& fs, JobHost& host, const std::string& source, 
 {
     JobResult result;
     OutputBesideSource job = openOutputBesideSource(fs, source);
-    result.location = job.folder;
+    result.location = job.location;
 
     // The columns must all be known before the header row is written, and a table's worth of cells can be
     // far larger than memory allows, so the source is read twice: once for the field names, then once more
@@ -194,7 +206,7 @@ JobResult ExportToCsv(FileSystem& fs, JobHost& host, const std::string& source, 
 
     // The table is written under a temporary name and moved into place when complete, so a failure keeps
     // the earlier table.
-    TemporaryFile temporary(fs, joinPath(result.location, exportFileName));
+    TemporaryFile temporary(*job.folder, exportFileName);
     LineWriter table(temporary.sink());
     for (std::size_t column = 0; column < names.columns(); ++column) {
         if (column > 0)

@@ -29,6 +29,10 @@ public:
     {
         return m_shared.m_file->permissions();
     }
+    FileIdentity identity() const override
+    {
+        return m_shared.m_file->identity();
+    }
 
 private:
     SharedSource& m_shared;

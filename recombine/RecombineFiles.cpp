@@ -50,12 +50,13 @@ JobResult RecombineFiles(FileSystem& fs, JobHost& host, const Selection& selecti
     if (selection.names.size() < 2)
         return result;
 
-    const std::string target = joinPath(selection.folder, recombinedFileName(host.today()));
-    const auto lock = fs.lockFolder(openableFolder(selection.folder));
+    const std::string name = recombinedFileName(host.today());
+    const std::string target = joinPath(selection.folder, name);
+    const auto folder = fs.lockFolder(openableFolder(selection.folder));
     // The lines go to a temporary file beside the target, moved into place only when every input has been
     // copied: an earlier output of the same day that is among the inputs is then read intact, and a job
     // that fails or is stopped midway leaves that earlier output as it was.
-    TemporaryFile temporary(fs, target);
+    TemporaryFile temporary(*folder, name);
     LineWriter output(temporary.sink());
     Permissions permissions = openPermissions;
     {
@@ -68,9 +69,11 @@ JobResult RecombineFiles(FileSystem& fs, JobHost& host, const Selection& selecti
             }
             if (i > 0)
                 output.writeLine({});
-            auto source = fs.openRead(selection.path(i));
+            // The inputs are read from the folder the job holds, whatever is renamed around it.
+            auto source = folder->openRead(selection.names[i]);
             // The combined file is readable by no one who could not read every one of its inputs.
             permissions &= source->permissions();
+            folder->madeFrom(source->identity());
             LineReader input(std::move(source));
             if (!copyLines(input, output, host)) {
                 result.stopped = true;

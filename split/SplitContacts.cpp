@@ -24,13 +24,25 @@ constexpr std::size_t longestNameBytes = 255 - 4 - 12;
 /// A contact larger than this is written to a temporary file as it is read instead of being held.
 constexpr std::size_t contactHeldBytes = std::size_t { 4 } << 20;
 
+/// Appends the numbered file name of contact `number`: "contact" and the number in at least four digits.
+void appendNumberedName(std::string& text, std::uint64_t number)
+{
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+    const auto length = static_cast<std::size_t>(end - digits);
+    text.append("contact");
+    if (length < 4)
+        text.append(4 - length, '0');
+    text.append(digits, length);
+    text.append(".vcf");
+}
+
 /// One job's writing of contacts into the output folder.
 class ContactWriter
 {
 public:
-    ContactWriter(FileSystem& fs, std::string location, Permissions permissions)
-        : m_fs(fs)
-        , m_location(std::move(location))
+    ContactWriter(HeldFolder& folder, Permissions permissions)
+        : m_folder(folder)
         , m_permissions(permissions)
     {
     }
@@ -39,7 +51,8 @@ public:
     void start(std::uint64_t number)
     {
         m_number = number;
-        m_numbered = numberedFileName(m_location, number);
+        m_numbered.clear();
+        appendNumberedName(m_numbered, number);
         m_image.assign("BEGIN:VCARD\r\n");
         m_spill.reset();
     }
@@ -72,7 +85,7 @@ private:
     void spill()
     {
         if (!m_spill)
-            m_spill = std::make_unique<TemporaryFile>(m_fs, m_numbered);
+            m_spill = std::make_unique<TemporaryFile>(m_folder, m_numbered);
         m_spill->sink().write(m_image.data(), m_image.size());
         m_image.clear();
     }
@@ -80,7 +93,7 @@ private:
     TakenNames& taken()
     {
         if (!m_taken)
-            m_taken = std::make_unique<TakenNames>(m_fs, m_location);
+            m_taken = std::make_unique<TakenNames>(m_folder);
         return *m_taken;
     }
 
@@ -88,20 +101,19 @@ private:
     {
         // A name whose part before its first dot is a device name stays one whatever "-#N" is added at its
         // end ("aux.txt-#1.vcf" is still the device AUX on Windows): such a contact keeps its number.
-        const std::string start = contactFileName(m_location, name);
+        const std::string start = contactFileName(m_folder.path(), name);
         if (start.empty() || (name.find('.') != std::string::npos && isDeviceName(name)))
             return false;
         for (;;) {
             const std::string free = taken().findFree(GetFileName(start), m_number);
-            const std::string path = joinPath(m_location, free);
             NewName answer;
             if (m_spill) {
-                answer = m_spill->moveToNewName(path);
+                answer = m_spill->moveToNewName(free);
             } else {
                 std::unique_ptr<ByteSink> sink;
-                answer = m_fs.createNewFile(path, m_permissions, sink);
+                answer = m_folder.createNewFile(free, m_permissions, sink);
                 if (answer == NewName::Done) {
-                    OutputFile file(m_fs, path, std::move(sink));
+                    OutputFile file(m_folder, free, std::move(sink));
                     file.write(m_image);
                     file.complete();
                 }
@@ -121,18 +133,18 @@ private:
         if (m_spill) {
             m_spill->moveIntoPlace();
         } else {
-            OutputFile file(m_fs, m_numbered, m_fs.createFile(m_numbered, m_permissions));
+            OutputFile file(m_folder, m_numbered, m_folder.createFile(m_numbered, m_permissions));
             file.write(m_image);
             file.complete();
         }
         if (m_taken)
-            m_taken->add(GetFileName(m_numbered));
+            m_taken->add(m_numbered);
     }
 
-    FileSystem& m_fs;
-    const std::string m_location;
+    HeldFolder& m_folder;
     const Permissions m_permissions;
     std::uint64_t m_number = 0;
+    /// The contact's numbered file name.
     std::string m_numbered;
     std::string m_image;
     std::unique_ptr<TemporaryFile> m_spill;
@@ -144,18 +156,11 @@ private:
 
 std::string numberedFileName(const std::string& folder, std::uint64_t number)
 {
-    char digits[24];
-    const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
-    const auto length = static_cast<std::size_t>(end - digits);
     std::string path;
-    path.reserve(folder.size() + 20 + length);
+    path.reserve(folder.size() + 32);
     path.append(folder);
     path.push_back(pathSeparator);
-    path.append("contact");
-    if (length < 4)
-        path.append(4 - length, '0');
-    path.append(digits, length);
-    path.append(".vcf");
+    appendNumberedName(path, number);
     return path;
 }
 
@@ -199,11 +204,11 @@ JobResult SplitContacts(FileSystem& fs, JobHost& host, const std::string& source
 {
     JobResult result;
     OutputBesideSource job = openOutputBesideSource(fs, source);
-    result.location = job.folder;
+    result.location = job.location;
     LineReader lines(std::move(job.source));
     ContactReader reader(lines, &host);
     StatusGuard status(host);
-    ContactWriter writer(fs, result.location, filePermissionsFor(job.permissions));
+    ContactWriter writer(*job.folder, filePermissionsFor(job.permissions));
     // The name is found while the contact is read, from its own properties: a card nested in it names
     // nothing.
     const bool byName = naming == SplitNaming::FromContact;

@@ -27,7 +27,7 @@ bool isNumberedFromOn(std::string_view fileName, std::uint64_t number);
 class TakenNames
 {
 public:
-    TakenNames(FileSystem& fs, std::string folder);
+    explicit TakenNames(HeldFolder& folder);
     ~TakenNames();
     TakenNames(const TakenNames&) = delete;
     TakenNames& operator=(const TakenNames&) = delete;
@@ -50,8 +50,7 @@ private:
 
     void listFolder();
 
-    FileSystem& m_fs;
-    std::string m_folder;
+    HeldFolder& m_folder;
     bool m_listed = false;
     std::unique_ptr<Table> m_table;
     std::unique_ptr<Chain> m_chain;

@@ -6,7 +6,7 @@
 namespace tessely
 {
 
-std::string PrepareOutputFolder(FileSystem& fs, const std::string& source, Permissions permissions)
+std::string PrepareOutputFolder(FileSystem& fs, const std::string& source, Permissions permissions, std::int64_t group)
 {
     if (!fs.fileExists(source))
         return {};
@@ -16,7 +16,7 @@ std::string PrepareOutputFolder(FileSystem& fs, const std::string& source, Permi
         break;
     case PathKind::None:
         try {
-            fs.createFolder(folder, folderPermissionsFor(permissions));
+            fs.createFolder(folder, folderPermissionsFor(permissions), group);
         } catch (const FileError&) {
             // Another job may have made it in the meantime.
             if (!fs.folderExists(folder))
@@ -37,8 +37,10 @@ OutputBesideSource openOutputBesideSource(FileSystem& fs, const std::string& sou
     OutputBesideSource job;
     job.source = fs.openRead(source);
     job.permissions = job.source->permissions();
-    job.folder = PrepareOutputFolder(fs, source, job.permissions);
-    job.lock = fs.lockFolder(job.folder);
+    job.location = PrepareOutputFolder(fs, source, job.permissions, job.source->identity().group);
+    job.folder = fs.lockFolder(job.location);
+    job.folder->madeFrom(job.source->identity());
+    job.folder->protect(job.source->identity(), source);
     return job;
 }
 

@@ -115,7 +115,7 @@ TEST(ExportToCsv, ContactAndEntryRules)
             1 },
         { "value cut at the first colon, spaces around it removed",
             "BEGIN:VCARD\r\nNOTE:Call at 10:30: ok\r\nFN : Jane\r\nX:\tv\r\nEND:VCARD\r\n",
-            "NOTE,FN,X\r\nCALL AT 10:30: OK,JANE,'\tV\r\n",
+            "NOTE,FN,X\r\nCALL AT 10:30: OK,JANE,\"'\tV\"\r\n",
             1 },
         { "a contact with no entry gives empty cells",
             "BEGIN:VCARD\r\nFN:a\r\nTEL:1\r\nEND:VCARD\r\nBEGIN:VCARD\r\nEND:VCARD\r\n",
@@ -143,6 +143,11 @@ TEST(ExportToCsv, ContactAndEntryRules)
         { "cells with double quotes are quoted",
             "BEGIN:VCARD\r\nNOTE:say \"hi\"\r\nX\"Y:\"\r\nFN:plain\r\nEND:VCARD\r\n",
             "NOTE,\"X\"\"Y\",FN\r\n\"SAY \"\"HI\"\"\",\"\"\"\",PLAIN\r\n",
+            1 },
+        // A spreadsheet told to split cells at tabs too would start a cell, and run a formula, after one.
+        { "cells and names with a tab are quoted",
+            "BEGIN:VCARD\r\nTEL:x\t=1+1\r\nA\tB:c\r\nEND:VCARD\r\n",
+            "TEL,\"A\tB\"\r\n\"X\t=1+1\",C\r\n",
             1 },
         { "line ends and byte-order mark",
             "\xEF\xBB\xBF"

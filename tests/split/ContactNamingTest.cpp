@@ -73,14 +73,33 @@ public:
         ++probes;
         return test::ForwardingFileSystem::kindOf(path);
     }
-    void listFolder(const std::string& folder, const std::function<void(std::string_view)>& visit) override
-    {
-        ++listings;
-        test::ForwardingFileSystem::listFolder(folder, visit);
-    }
 
     std::uint64_t probes = 0;
     std::uint64_t listings = 0;
+
+private:
+    class CountingFolder final : public test::ForwardingHeldFolder
+    {
+    public:
+        CountingFolder(std::unique_ptr<HeldFolder> inner, std::uint64_t& listings)
+            : ForwardingHeldFolder(std::move(inner))
+            , m_listings(listings)
+        {
+        }
+        void listFolder(const std::function<void(std::string_view)>& visit) override
+        {
+            ++m_listings;
+            ForwardingHeldFolder::listFolder(visit);
+        }
+
+    private:
+        std::uint64_t& m_listings;
+    };
+
+    std::unique_ptr<HeldFolder> hold(std::unique_ptr<HeldFolder> locked) override
+    {
+        return std::make_unique<CountingFolder>(std::move(locked), listings);
+    }
 };
 
 TEST(ContactNaming, SameNamesGetTheNextSuffixAndUnnamedContactsKeepTheirNumber)
@@ -172,6 +191,34 @@ TEST(ContactNaming, NeverOverwritesAContactWrittenEarlierInTheJob)
         { "contact0005-#1.vcf", cardNumber(10, names[9]) },
     };
     EXPECT_EQ(snapshot(result.location), expected);
+}
+
+TEST(ContactNaming, SuffixesAtTheEdgesOfTheNumberRangeNeverOverflow)
+{
+    const struct {
+        std::string name; // of three contacts in a row
+        std::vector<std::string> files; // in the order the contacts are written
+    } cases[] = {
+        { "x-#9223372036854775807",
+            { "x-#9223372036854775807.vcf", "x-#9223372036854775807-#1.vcf", "x-#9223372036854775807-#2.vcf" } },
+        { "x-#9223372036854775806",
+            { "x-#9223372036854775806.vcf", "x-#9223372036854775807.vcf", "x-#9223372036854775807-#1.vcf" } },
+        { "x-#4611686018427387903",
+            { "x-#4611686018427387903.vcf", "x-#4611686018427387904.vcf", "x-#4611686018427387905.vcf" } },
+        { "x-#-9223372036854775808",
+            { "x-#-9223372036854775808.vcf", "x-#-9223372036854775807.vcf", "x-#-9223372036854775806.vcf" } },
+        { "x-#99999999999999999999",
+            { "x-#99999999999999999999.vcf", "x-#99999999999999999999-#1.vcf", "x-#99999999999999999999-#2.vcf" } },
+    };
+    for (const auto& c : cases) {
+        test::TempFolder dir;
+        const std::vector<std::string> names(c.files.size(), c.name);
+        const JobResult result = splitNamed(dir.write("all.vcf", cardsNamed(names)));
+        std::map<std::string, std::string> expected;
+        for (std::size_t i = 0; i < c.files.size(); ++i)
+            expected[c.files[i]] = cardNumber(i + 1, c.name);
+        EXPECT_EQ(snapshot(result.location), expected) << c.name;
+    }
 }
 
 TEST(ContactNaming, RecognisesTheNumberedNamesOfLaterContactsInAnyLetterCase)
@@ -325,6 +372,7 @@ void referenceSplit(const std::string& location, const std::vector<std::string>&
     FileSystem& fs = localFileSystem();
     if (!fs.folderExists(location))
         fs.createFolder(location, 0777);
+    const auto folder = fs.lockFolder(location);
     for (std::size_t i = 0; i < names.size(); ++i) {
         const std::uint64_t number = i + 1;
         std::vector<std::string> lines;
@@ -332,7 +380,7 @@ void referenceSplit(const std::string& location, const std::vector<std::string>&
             lines.push_back("FN:" + names[i]);
         lines.push_back("NOTE:" + std::to_string(number));
         lines.emplace_back("END:VCARD");
-        test::plainChainWrite(fs, location, lines, number);
+        test::plainChainWrite(*folder, lines, number);
     }
 }
 
@@ -349,6 +397,9 @@ TEST(ContactNaming, GivesTheSameFilesAsThePlainChain)
         "B",
         "B-#2-#1",
         "X-#",
+        "T-#9223372036854775806",
+        "T-#9223372036854775807",
+        "T-#-9223372036854775808",
         "C",
         "contact0001",
         "contact0002",

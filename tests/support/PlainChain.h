@@ -18,11 +18,11 @@ namespace tessely::test
 {
 
 /// True when a file in `folder` has the name `name` in any letter case; asks the folder every time.
-inline bool plainHolds(FileSystem& fs, const std::string& folder, const std::string& name)
+inline bool plainHolds(HeldFolder& folder, const std::string& name)
 {
     const std::string wanted = upperCase(name);
     bool found = false;
-    fs.listFolder(folder, [&](std::string_view entry) { found = found || upperCase(entry) == wanted; });
+    folder.listFolder([&](std::string_view entry) { found = found || upperCase(entry) == wanted; });
     return found;
 }
 
@@ -30,30 +30,29 @@ inline bool plainHolds(FileSystem& fs, const std::string& folder, const std::str
 /// on the chain from it, every candidate tested again and nothing remembered. The reference that the split's
 /// own naming must agree with, and the baseline its speed is measured against. `held` tells whether the
 /// folder holds a name; by default the folder is listed for every candidate.
-inline void plainChainWrite(FileSystem& fs,
-    const std::string& location,
+inline void plainChainWrite(HeldFolder& folder,
     const std::vector<std::string>& lines,
     std::uint64_t number,
     const std::function<bool(const std::string&)>& held = {})
 {
-    const auto holds = [&](const std::string& name) { return held ? held(name) : plainHolds(fs, location, name); };
+    const auto holds = [&](const std::string& name) { return held ? held(name) : plainHolds(folder, name); };
     std::string image = "BEGIN:VCARD\r\n";
     for (const std::string& line : lines)
         image += line + "\r\n";
-    const std::string name = plainName(lines);
-    const std::string start = contactFileName(location, name);
-    std::string path = numberedFileName(location, number);
-    const bool deviceStem = name.find('.') != std::string::npos && isDeviceName(name.substr(0, name.find('.')));
-    if (!start.empty() && !deviceStem) {
-        std::string file = GetFileName(start);
-        bool taken = holds(file) || isDeviceName(GetBaseName(file)) || isNumberedFromOn(file, number);
+    const std::string contactName = plainName(lines);
+    const std::string start = contactFileName(folder.path(), contactName);
+    std::string name = GetFileName(numberedFileName(folder.path(), number));
+    // A name whose part before its first dot is a device name keeps the contact's number.
+    const auto dot = contactName.find('.');
+    if (!start.empty() && !(dot != std::string::npos && isDeviceName(contactName.substr(0, dot)))) {
+        name = GetFileName(start);
+        bool taken = holds(name) || isDeviceName(GetBaseName(name)) || isNumberedFromOn(name, number);
         while (taken) {
-            file = nextFreeName(file);
-            taken = holds(file);
+            name = nextFreeName(name);
+            taken = holds(name);
         }
-        path = joinPath(location, file);
     }
-    auto sink = fs.createFile(path, openPermissions);
+    auto sink = folder.createFile(name, openPermissions);
     sink->write(image.data(), image.size());
     sink->close();
 }

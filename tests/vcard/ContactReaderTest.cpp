@@ -145,7 +145,8 @@ TEST(ContactReader, SeesAStopWithinSixtyFourKibibytesOfInput)
     }
 }
 
-/// The machine's file system, where the user asks to stop once `stopAt` bytes of input have been read.
+/// The machine's file system, where the user asks to stop once `stopAt` bytes of input have been read, by
+/// name or in a folder a job holds.
 class StopAfter final : public test::ForwardingFileSystem
 {
 public:
@@ -156,30 +157,56 @@ public:
     }
     std::unique_ptr<ByteSource> openRead(const std::string& path) override
     {
-        class Counted final : public test::ForwardingSource
-        {
-        public:
-            Counted(StopAfter& fs, std::unique_ptr<ByteSource> inner)
-                : ForwardingSource(std::move(inner))
-                , m_fs(fs)
-            {
-            }
-            std::size_t read(char* buffer, std::size_t size) override
-            {
-                const std::size_t got = ForwardingSource::read(buffer, size);
-                m_fs.read += got;
-                m_fs.m_host.stopNow = m_fs.m_host.stopNow || m_fs.read >= m_fs.m_stopAt;
-                return got;
-            }
-
-        private:
-            StopAfter& m_fs;
-        };
-        return std::make_unique<Counted>(*this, ForwardingFileSystem::openRead(path));
+        return counted(ForwardingFileSystem::openRead(path));
     }
     std::uint64_t read = 0;
 
 private:
+    class Counted final : public test::ForwardingSource
+    {
+    public:
+        Counted(StopAfter& fs, std::unique_ptr<ByteSource> inner)
+            : ForwardingSource(std::move(inner))
+            , m_fs(fs)
+        {
+        }
+        std::size_t read(char* buffer, std::size_t size) override
+        {
+            const std::size_t got = ForwardingSource::read(buffer, size);
+            m_fs.read += got;
+            m_fs.m_host.stopNow = m_fs.m_host.stopNow || m_fs.read >= m_fs.m_stopAt;
+            return got;
+        }
+
+    private:
+        StopAfter& m_fs;
+    };
+    class Held final : public test::ForwardingHeldFolder
+    {
+    public:
+        Held(StopAfter& fs, std::unique_ptr<HeldFolder> inner)
+            : ForwardingHeldFolder(std::move(inner))
+            , m_fs(fs)
+        {
+        }
+        std::unique_ptr<ByteSource> openRead(const std::string& name) override
+        {
+            return m_fs.counted(ForwardingHeldFolder::openRead(name));
+        }
+
+    private:
+        StopAfter& m_fs;
+    };
+
+    std::unique_ptr<ByteSource> counted(std::unique_ptr<ByteSource> source)
+    {
+        return std::make_unique<Counted>(*this, std::move(source));
+    }
+    std::unique_ptr<HeldFolder> hold(std::unique_ptr<HeldFolder> locked) override
+    {
+        return std::make_unique<Held>(*this, std::move(locked));
+    }
+
     test::RecordingHost& m_host;
     std::uint64_t m_stopAt;
 };
