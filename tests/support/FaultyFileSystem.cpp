@@ -1,6 +1,7 @@
 #include "FaultyFileSystem.h"
 
 #include "platform/FileError.h"
+#include "tests/support/ForwardingFileSystem.h"
 
 #include <cerrno>
 
@@ -34,12 +35,12 @@ const FaultKind& faultOf(FileOp op)
     return faultKinds[static_cast<std::size_t>(op)];
 }
 
-class FaultySource final : public ByteSource
+class FaultySource final : public ForwardingSource
 {
 public:
     FaultySource(FaultyFileSystem& fs, std::unique_ptr<ByteSource> inner, std::string path)
-        : m_fs(fs)
-        , m_inner(std::move(inner))
+        : ForwardingSource(std::move(inner))
+        , m_fs(fs)
         , m_path(std::move(path))
     {
     }
@@ -55,25 +56,16 @@ public:
         m_fs.step(FileOp::Read, m_path);
         if (m_fs.readLimit() > 0 && size > m_fs.readLimit())
             size = m_fs.readLimit();
-        return m_inner->read(buffer, size);
+        return ForwardingSource::read(buffer, size);
     }
     void seek(std::uint64_t offset) override
     {
         m_fs.step(FileOp::Read, m_path);
-        m_inner->seek(offset);
-    }
-    Permissions permissions() const override
-    {
-        return m_inner->permissions();
-    }
-    FileIdentity identity() const override
-    {
-        return m_inner->identity();
+        ForwardingSource::seek(offset);
     }
 
 private:
     FaultyFileSystem& m_fs;
-    std::unique_ptr<ByteSource> m_inner;
     std::string m_path;
 };
 
