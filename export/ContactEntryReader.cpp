@@ -36,15 +36,6 @@ public:
         if (value == m_value)
             m_visit(bytes);
     }
-    void spaces(bool value, std::uint64_t count) override
-    {
-        static const std::string run(4096, ' ');
-        for (; value == m_value && count > 0;) {
-            const auto now = static_cast<std::size_t>(std::min<std::uint64_t>(count, run.size()));
-            m_visit(std::string_view(run).substr(0, now));
-            count -= now;
-        }
-    }
 
 private:
     bool m_value;
@@ -149,16 +140,6 @@ void ContactEntryReader::Parts::text(bool value, std::string_view bytes)
         m_hash.add(bytes);
     // All of a colon-less line is before its colon: it may be a continuation, held like a value.
     m_field.add(bytes, std::max(m_limits.nameBytes, m_limits.valueBytes), m_whole);
-}
-
-void ContactEntryReader::Parts::spaces(bool value, std::uint64_t count)
-{
-    static const std::string run(4096, ' ');
-    for (; count > 0;) {
-        const auto now = static_cast<std::size_t>(std::min<std::uint64_t>(count, run.size()));
-        text(value, std::string_view(run).substr(0, now));
-        count -= now;
-    }
 }
 
 HeldText ContactEntryReader::Parts::field() const

@@ -95,7 +95,6 @@ public:
         /// they are needed and are not copied.
         void start(bool whole);
         void text(bool value, std::string_view bytes) override;
-        void spaces(bool value, std::uint64_t count) override;
         HeldText field() const;
         HeldText value() const;
         /// The text of a colon-less line.

@@ -2,6 +2,7 @@
 
 #include "platform/Text.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace tessely
@@ -162,8 +163,12 @@ void NormalizeExportLine::part(bool value, std::string_view text)
         return;
     }
     // Spaces between two texts are part of the line; those at its end wait for what follows them.
-    if (m_spaces > 0)
-        m_sink.spaces(value, m_spaces);
+    static const std::string run(4096, ' ');
+    while (m_spaces > 0) {
+        const auto now = static_cast<std::size_t>(std::min<std::uint64_t>(m_spaces, run.size()));
+        m_sink.text(value, std::string_view(run).substr(0, now));
+        m_spaces -= now;
+    }
     m_sink.text(value, text.substr(first, end - first));
     m_spaces = text.size() - end;
 }

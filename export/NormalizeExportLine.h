@@ -17,14 +17,13 @@ class NormalizeExportLine
 {
 public:
     /// Receives the normalised line: the text before its first colon (all of it when it has none), then the
-    /// text after it, in pieces, with runs of spaces inside them given as counts where pieces meet. A text
-    /// given stays valid until the second call of `feed` or `finish` after the one that gave it.
+    /// text after it, in pieces. A text given stays valid until the second call of `feed` or `finish` after the one
+    /// that gave it.
     class Sink
     {
     public:
         virtual ~Sink() = default;
         virtual void text(bool value, std::string_view bytes) = 0;
-        virtual void spaces(bool value, std::uint64_t count) = 0;
     };
 
     explicit NormalizeExportLine(Sink& sink);

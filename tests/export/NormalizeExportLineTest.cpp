@@ -7,17 +7,13 @@ namespace tessely
 namespace
 {
 
-/// Collects the two parts of a line, its runs of spaces as spaces.
+/// Collects the two parts of a line.
 class Parts final : public NormalizeExportLine::Sink
 {
 public:
     void text(bool value, std::string_view bytes) override
     {
         (value ? after : before).append(bytes);
-    }
-    void spaces(bool value, std::uint64_t count) override
-    {
-        (value ? after : before).append(count, ' ');
     }
     std::string before;
     std::string after;
