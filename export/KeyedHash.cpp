@@ -23,8 +23,17 @@ KeyedHash::Keys KeyedHash::randomKeys()
     return keys;
 }
 
-void KeyedHash::Sip::round()
+KeyedHash::KeyedHash(const Keys& keys)
+    : m_v { keys[0] ^ 0x736f6d6570736575ULL,
+        keys[1] ^ 0x646f72616e646f6dULL ^ 0xee,
+        keys[0] ^ 0x6c7967656e657261ULL,
+        keys[1] ^ 0x7465646279746573ULL }
 {
+}
+
+void KeyedHash::round()
+{
+    auto& [v0, v1, v2, v3] = m_v;
     v0 += v1;
     v1 = rotate(v1, 13);
     v1 ^= v0;
@@ -41,59 +50,36 @@ void KeyedHash::Sip::round()
     v2 = rotate(v2, 32);
 }
 
-void KeyedHash::Sip::block(std::uint64_t m)
+void KeyedHash::block(std::uint64_t m)
 {
-    v3 ^= m;
+    m_v[3] ^= m;
     round();
     round();
-    v0 ^= m;
-}
-
-KeyedHash::KeyedHash(const Keys& keys)
-{
-    for (std::size_t i = 0; i < 2; ++i) {
-        const std::uint64_t k0 = keys[2 * i];
-        const std::uint64_t k1 = keys[2 * i + 1];
-        m_sums[i] = { k0 ^ 0x736f6d6570736575ULL,
-            k1 ^ 0x646f72616e646f6dULL,
-            k0 ^ 0x6c7967656e657261ULL,
-            k1 ^ 0x7465646279746573ULL };
-    }
-}
-
-void KeyedHash::addByte(unsigned char byte)
-{
-    m_pending |= static_cast<std::uint64_t>(byte) << (8 * (m_length % 8));
-    ++m_length;
-    if (m_length % 8 == 0) {
-        for (Sip& sum : m_sums)
-            sum.block(m_pending);
-        m_pending = 0;
-    }
+    m_v[0] ^= m;
 }
 
 void KeyedHash::add(std::string_view bytes)
 {
-    for (const char c : bytes)
-        addByte(static_cast<unsigned char>(c));
-}
-
-void KeyedHash::addSpaces(std::uint64_t count)
-{
-    for (; count > 0; --count)
-        addByte(' ');
+    for (const char c : bytes) {
+        m_pending |= static_cast<std::uint64_t>(static_cast<unsigned char>(c)) << (8 * (m_length % 8));
+        if (++m_length % 8 == 0) {
+            block(m_pending);
+            m_pending = 0;
+        }
+    }
 }
 
 KeyedHash::Value KeyedHash::value() const
 {
+    KeyedHash sum = *this;
+    sum.block(m_pending | (m_length << 56));
+    sum.m_v[2] ^= 0xee;
     Value result {};
-    for (int i = 0; i < 2; ++i) {
-        Sip sum = m_sums[i];
-        sum.block(m_pending | (m_length << 56));
-        sum.v2 ^= 0xFF;
+    for (auto& half : result) {
         for (int r = 0; r < 4; ++r)
             sum.round();
-        result[i] = sum.v0 ^ sum.v1 ^ sum.v2 ^ sum.v3;
+        half = sum.m_v[0] ^ sum.m_v[1] ^ sum.m_v[2] ^ sum.m_v[3];
+        sum.m_v[1] ^= 0xdd;
     }
     return result;
 }

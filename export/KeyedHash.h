@@ -8,12 +8,13 @@
 namespace tessely
 {
 
-/// A 128-bit hash of a text, fed in pieces: two SipHash-2-4 sums under keys drawn at random for each job,
-/// so no file can be made to give two texts the same hash. Used to tell apart texts too long to hold.
+/// A 128-bit hash of a text, fed in pieces: SipHash-2-4 with its 128-bit output, under a key drawn at random
+/// for each job, so no file can be made to give two texts the same hash. Used to tell apart texts too long
+/// to hold.
 class KeyedHash
 {
 public:
-    using Keys = std::array<std::uint64_t, 4>;
+    using Keys = std::array<std::uint64_t, 2>;
     using Value = std::array<std::uint64_t, 2>;
 
     /// Keys drawn from the system's random source.
@@ -21,19 +22,13 @@ public:
 
     explicit KeyedHash(const Keys& keys);
     void add(std::string_view bytes);
-    /// Adds `count` spaces.
-    void addSpaces(std::uint64_t count);
     Value value() const;
 
 private:
-    struct Sip {
-        std::uint64_t v0, v1, v2, v3;
-        void round();
-        void block(std::uint64_t m);
-    };
-    void addByte(unsigned char byte);
+    void round();
+    void block(std::uint64_t m);
 
-    Sip m_sums[2];
+    std::uint64_t m_v[4];
     std::uint64_t m_pending = 0;
     std::uint64_t m_length = 0;
 };
