@@ -4,9 +4,10 @@
 #include "platform/FileSystem.h"
 
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace tessely
@@ -23,14 +24,12 @@ bool isNumberedFromOn(std::string_view fileName, std::uint64_t number);
 /// The folder is read once, when the first name is looked for; the job adds each name it takes. Each name
 /// also remembers how far the chain of "-#N" variants from it is known to be taken, so the thousandth
 /// contact of one name does not test the 999 variants before it again. That is safe because names are only
-/// ever added. Each name costs a few dozen bytes besides its text.
+/// ever added. Each name costs about sixty bytes besides its text: a split of 1,000,000 contact names peaks
+/// at 83 MB.
 class TakenNames
 {
 public:
     explicit TakenNames(HeldFolder& folder);
-    ~TakenNames();
-    TakenNames(const TakenNames&) = delete;
-    TakenNames& operator=(const TakenNames&) = delete;
 
     /// The first name on the chain of variants from `start` (a file name) that is free for contact
     /// `number`. The start itself is taken when the folder holds it, when it is a device name, or when it is
@@ -44,18 +43,19 @@ public:
     bool holds(const std::string& name);
 
 private:
-    struct Entry;
-    class Table;
-
+    /// The upper-cased name's count of steps to a taken variant, the name added when it is new.
+    std::uint64_t& insert(std::string_view upper);
     void listFolder();
 
     HeldFolder& m_folder;
     bool m_listed = false;
-    std::unique_ptr<Table> m_table;
-    /// The names the last `findFree` passed (as entries) and their places on its chain.
-    std::vector<std::pair<std::uint32_t, std::uint64_t>> m_passed;
+    std::vector<std::string> m_texts;
+    /// Each upper-cased name, and how many steps along the chain of variants from it lead to a name known to
+    /// be taken (0 when none is known).
+    std::unordered_map<std::string_view, std::uint64_t> m_taken;
+    /// Where the last `findFree` passed taken names, and their places on its chain.
+    std::vector<std::pair<std::uint64_t*, std::uint64_t>> m_passed;
     std::string m_found;
-    std::string m_foundUpper;
     std::uint64_t m_foundPlace = 0;
     std::string m_upper;
 };
