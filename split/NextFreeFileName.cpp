@@ -55,18 +55,7 @@ std::int64_t suffixNumber(std::string_view base, std::size_t& mark)
 
 std::string nextFreeName(std::string_view fileName)
 {
-    const std::string base = GetBaseName(fileName);
-    const std::string extension = GetExtensionName(fileName);
-    std::size_t mark = 0;
-    const std::int64_t number = suffixNumber(base, mark);
-    // A suffix at the top of the number range has no successor; such a name starts a suffix of its own.
-    if (number != 0 && number != std::numeric_limits<std::int64_t>::max())
-        return withSuffix(base, mark, number + 1, extension);
-    std::string name = base;
-    name.append(suffixMark);
-    name.append("1.");
-    name.append(extension);
-    return name;
+    return advanceName(fileName, 1);
 }
 
 std::string advanceName(std::string_view fileName, std::uint64_t steps)
@@ -76,17 +65,16 @@ std::string advanceName(std::string_view fileName, std::uint64_t steps)
         const std::string base = GetBaseName(name);
         std::size_t mark = 0;
         const std::int64_t number = suffixNumber(base, mark);
-        // A positive suffix counts up by one a step: many steps at once, short of the top of the range.
+        // A suffix counts up by one a step, a positive one many steps at once; one at the top of the number
+        // range has no successor, so such a name, like one without a suffix, starts a suffix of its own.
         constexpr std::int64_t top = std::numeric_limits<std::int64_t>::max();
-        const std::uint64_t room = number > 0 && number < top ? static_cast<std::uint64_t>(top - 1 - number) : 0;
-        if (room > 0) {
-            const std::uint64_t jump = std::min(steps, room);
-            name = withSuffix(base, mark, number + static_cast<std::int64_t>(jump), GetExtensionName(name));
-            steps -= jump;
-        } else {
-            name = nextFreeName(name);
-            --steps;
-        }
+        const bool counts = number != 0 && number != top;
+        const std::uint64_t jump = number > 0 && counts ? std::min(steps, static_cast<std::uint64_t>(top - number)) : 1;
+        name = withSuffix(base,
+            counts ? mark : base.size(),
+            counts ? number + static_cast<std::int64_t>(jump) : 1,
+            GetExtensionName(name));
+        steps -= jump;
     }
     return name;
 }
