@@ -35,7 +35,7 @@ struct ExportLimits {
 };
 
 /// A field name or a value as the export has it: the text when it is held, else its length and, for a
-/// field name, a keyed hash of it.
+/// field name, a keyed hash of it. A held field name is known by its text alone.
 struct HeldText {
     std::string_view text;
     bool held = true;

@@ -32,11 +32,6 @@ std::ptrdiff_t FieldNames::find(const HeldText& name) const
     return it == m_byHash.end() ? -1 : static_cast<std::ptrdiff_t>(it->second);
 }
 
-std::ptrdiff_t FieldNames::find(std::string_view name) const
-{
-    return find(HeldText { name, true, name.size(), {} });
-}
-
 std::size_t FieldNames::add(const HeldText& name, std::uint64_t line)
 {
     const std::ptrdiff_t known = find(name);
@@ -59,11 +54,6 @@ std::size_t FieldNames::add(const HeldText& name, std::uint64_t line)
     return field;
 }
 
-std::size_t FieldNames::add(std::string_view name)
-{
-    return add(HeldText { name, true, name.size(), {} });
-}
-
 std::ptrdiff_t FieldNames::column(std::size_t field, std::size_t occurrence) const
 {
     if (occurrence == 1)
@@ -84,7 +74,7 @@ std::size_t FieldNames::addColumn(std::size_t field, std::size_t occurrence)
 
 std::ptrdiff_t FindFieldIndex(std::string_view name, const FieldNames& names)
 {
-    const std::ptrdiff_t field = names.find(name);
+    const std::ptrdiff_t field = names.find(HeldText { name });
     return field < 0 ? -1 : names.column(static_cast<std::size_t>(field), 1);
 }
 

@@ -11,13 +11,13 @@ TEST(FieldNames, KeepsFirstAppearanceOrderAndFindsExactNames)
 {
     FieldNames names;
     EXPECT_EQ(FindFieldIndex("", names), -1);
-    EXPECT_EQ(names.add("TEL CELL"), 0u);
-    EXPECT_EQ(names.add(""), 1u);
-    EXPECT_EQ(names.add("FN"), 2u);
-    EXPECT_EQ(names.add("TEL CELL"), 0u);
+    EXPECT_EQ(names.add({ "TEL CELL" }), 0u);
+    EXPECT_EQ(names.add({ "" }), 1u);
+    EXPECT_EQ(names.add({ "FN" }), 2u);
+    EXPECT_EQ(names.add({ "TEL CELL" }), 0u);
     // Adding many names moves nothing that the index points into.
     for (int i = 0; i < 1000; ++i)
-        names.add("X-FIELD-WITH-A-LONG-NAME-" + std::to_string(i));
+        names.add({ "X-FIELD-WITH-A-LONG-NAME-" + std::to_string(i) });
     EXPECT_EQ(names.columns(), 1003u);
     EXPECT_EQ(FindFieldIndex("TEL CELL", names), 0);
     EXPECT_EQ(FindFieldIndex("", names), 1);
@@ -36,7 +36,7 @@ TEST(FieldNames, RepeatedFieldsGetColumnsInOrderOfFirstAppearance)
     for (const auto& contact : { std::vector<std::string> { "EMAIL", "TEL", "EMAIL" },
              std::vector<std::string> { "TEL", "TEL", "EMAIL", "EMAIL", "EMAIL" } }) {
         for (const std::string& name : contact) {
-            const std::size_t field = names.add(name);
+            const std::size_t field = names.add({ name });
             names.addColumn(field, occurrences.next(field));
         }
         occurrences.nextContact();
