@@ -185,16 +185,8 @@ std::string contactFileName(const std::string& location, const std::string& name
             return {};
         stem = stem.substr(0, characterPrefixBytes(stem, 250 - locationLength));
     }
-    if (stem.size() > longestNameBytes) {
-        std::size_t bytes = 0;
-        for (;;) {
-            const std::size_t next = bytes + characterPrefixBytes(stem.substr(bytes), 1);
-            if (next > longestNameBytes)
-                break;
-            bytes = next;
-        }
-        stem = stem.substr(0, bytes);
-    }
+    if (stem.size() > longestNameBytes)
+        stem = stem.substr(0, utf8PrefixBytes(stem, longestNameBytes));
     std::string path = joinPath(location, stem);
     path.append(extension);
     return path;

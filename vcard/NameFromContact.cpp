@@ -266,7 +266,7 @@ void NameFromContact::feed(std::string_view piece, bool first, bool /*last*/)
             // Unfolding: the line break and the one space or tab after it are not part of the value.
             piece.remove_prefix(1);
         } else {
-            endLogicalLine();
+            skipLine();
             if (m_best == 0)
                 return; // a formatted name was found; nothing can come before it
             m_line = Line::Collecting;
@@ -344,7 +344,7 @@ void NameFromContact::decide()
     }
 }
 
-void NameFromContact::endLogicalLine()
+void NameFromContact::skipLine()
 {
     if (m_line == Line::Collecting)
         decide();
@@ -361,14 +361,9 @@ void NameFromContact::endLogicalLine()
     m_line = Line::None;
 }
 
-void NameFromContact::skipLine()
-{
-    endLogicalLine();
-}
-
 std::string NameFromContact::name()
 {
-    endLogicalLine();
+    skipLine();
     for (std::size_t pass = 0; pass < passCount; ++pass) {
         if (m_found[pass])
             return m_names[pass];

@@ -104,7 +104,6 @@ public:
     };
 
 private:
-    void endLogicalLine();
     void decide();
     void addToLine(std::string_view bytes);
 
