@@ -50,7 +50,7 @@ std::size_t mapBytes(std::string_view bytes, char* out, bool& high)
     } else {
         for (const char c : bytes) {
             seen |= static_cast<unsigned char>(c);
-            out[size] = c == ';' ? ' ' : c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+            out[size] = c == ';' ? ' ' : asciiUpper(c);
             size += c != ',' ? 1 : 0;
         }
     }

@@ -85,11 +85,6 @@ std::uint32_t simpleUpper(std::uint32_t codePoint)
     return codePoint < tabled ? table[codePoint] : searchUpper(codePoint);
 }
 
-char asciiUpper(char c)
-{
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 } // namespace
 
 void appendUtf8(std::string& out, std::uint32_t cp)

@@ -8,6 +8,11 @@
 namespace tessely
 {
 
+/// `c` upper-cased when it is an ASCII letter a-z, as it is otherwise.
+inline char asciiUpper(char c)
+{
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
 /// Appends the code point `codePoint` to `out` in UTF-8.
 void appendUtf8(std::string& out, std::uint32_t codePoint);
 /// Upper-cases `text` into `out` (replacing its content): ASCII a-z, and in valid UTF-8 every

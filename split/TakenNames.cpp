@@ -8,32 +8,16 @@
 
 namespace tessely
 {
-namespace
-{
-
-char asciiUpper(char c)
-{
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-} // namespace
 
 bool isNumberedFromOn(std::string_view fileName, std::uint64_t number)
 {
-    constexpr std::string_view stem = "CONTACT";
-    constexpr std::string_view extension = ".VCF";
-    if (fileName.size() < stem.size() + 4 + extension.size())
+    // "contact", at least four digits and no leading zero beyond those four, ".vcf".
+    constexpr std::size_t stem = 7;
+    constexpr std::size_t extension = 4;
+    if (fileName.size() < stem + 4 + extension || upperCase(fileName.substr(0, stem)) != "CONTACT"
+        || upperCase(fileName.substr(fileName.size() - extension)) != ".VCF")
         return false;
-    for (std::size_t i = 0; i < stem.size(); ++i) {
-        if (asciiUpper(fileName[i]) != stem[i])
-            return false;
-    }
-    for (std::size_t i = 0; i < extension.size(); ++i) {
-        if (asciiUpper(fileName[fileName.size() - extension.size() + i]) != extension[i])
-            return false;
-    }
-    const std::string_view digits = fileName.substr(stem.size(), fileName.size() - stem.size() - extension.size());
-    // The numbered format: at least four digits, and no leading zero beyond those four.
+    const std::string_view digits = fileName.substr(stem, fileName.size() - stem - extension);
     if (digits.size() > 4 && digits.front() == '0')
         return false;
     std::uint64_t value = 0;

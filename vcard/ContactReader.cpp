@@ -12,11 +12,6 @@ namespace
 /// Input read between two questions to the host whether to stop.
 constexpr std::uint64_t stopCheckBytes = std::uint64_t { 1 } << 16;
 
-char asciiUpper(char c)
-{
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 /// True when `word`, upper-cased, is the ASCII text `target`, which holds `twoByteLetters` letters "I" and
 /// "S". Only two letters outside ASCII upper-case to ASCII, the dotless i to "I" and the long s to "S", from
 /// two bytes to one: a word as long as the target reads as it only in ASCII, and one of another length needs

@@ -86,7 +86,7 @@ bool startsWithUpperCased(std::string_view head, std::string_view prefix, std::s
             ascii = false;
             break;
         }
-        if ((c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c) != prefix[i])
+        if (asciiUpper(c) != prefix[i])
             return false;
     }
     if (ascii)
