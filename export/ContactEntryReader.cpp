@@ -105,9 +105,9 @@ ContactEntryReader::Parts::Parts(const ExportLimits& limits, const KeyedHash::Ke
 void ContactEntryReader::Parts::start(bool whole)
 {
     m_whole = whole;
-    m_field.reset();
+    m_field = {};
     m_hashing = false;
-    m_value.reset();
+    m_value = {};
 }
 
 void ContactEntryReader::Parts::Part::add(std::string_view bytes, std::size_t limit, bool whole)
@@ -144,21 +144,18 @@ void ContactEntryReader::Parts::text(bool value, std::string_view bytes)
 
 HeldText ContactEntryReader::Parts::field() const
 {
-    if (m_field.length <= m_limits.nameBytes)
-        return { m_field.text, true, m_field.length, {} };
-    return { {}, false, m_field.length, m_hash.value() };
+    return m_field.length <= m_limits.nameBytes ? m_field.held(m_limits.nameBytes)
+                                                : HeldText { {}, false, m_field.length, m_hash.value() };
 }
 
 HeldText ContactEntryReader::Parts::value() const
 {
-    const bool held = m_value.length <= m_limits.valueBytes;
-    return { held ? m_value.text : std::string_view(), held, m_value.length, {} };
+    return m_value.held(m_limits.valueBytes);
 }
 
 HeldText ContactEntryReader::Parts::continuation() const
 {
-    const bool held = m_field.length <= m_limits.valueBytes;
-    return { held ? m_field.text : std::string_view(), held, m_field.length, {} };
+    return m_field.held(m_limits.valueBytes);
 }
 
 ContactEntryReader::ContactEntryReader(
@@ -167,8 +164,8 @@ ContactEntryReader::ContactEntryReader(
     , m_limits(limits)
     , m_keys(keys)
     , m_values(values)
-    , m_utf8(limits, m_keys)
-    , m_windows1252(limits, m_keys)
+    , m_utf8 { Parts(limits, m_keys) }
+    , m_windows1252 { Parts(limits, m_keys) }
 {
 }
 

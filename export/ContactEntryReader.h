@@ -107,11 +107,10 @@ public:
             std::string_view text;
             std::uint64_t length = 0;
             void add(std::string_view bytes, std::size_t limit, bool whole);
-            void reset()
+            /// The part as a text held while it is at most `limit` bytes long.
+            HeldText held(std::size_t limit) const
             {
-                copy.clear();
-                text = {};
-                length = 0;
+                return { length <= limit ? text : std::string_view(), length <= limit, length, {} };
             }
         };
 
@@ -127,13 +126,8 @@ public:
 private:
     /// A line's normalisation and what it comes to.
     struct Reading {
-        Reading(const ExportLimits& limits, const KeyedHash::Keys& keys)
-            : parts(limits, keys)
-            , line(parts)
-        {
-        }
         Parts parts;
-        NormalizeExportLine line;
+        NormalizeExportLine line { parts };
     };
     void addToLine(std::string_view bytes);
     bool endLine(std::string_view raw, ContactEvent& event);

@@ -72,12 +72,6 @@ std::size_t FieldNames::addColumn(std::size_t field, std::size_t occurrence)
     return m_columns.size() - 1;
 }
 
-std::ptrdiff_t FindFieldIndex(std::string_view name, const FieldNames& names)
-{
-    const std::ptrdiff_t field = names.find(HeldText { name });
-    return field < 0 ? -1 : names.column(static_cast<std::size_t>(field), 1);
-}
-
 std::size_t Occurrences::next(std::size_t field)
 {
     if (field >= m_seen.size())

@@ -87,9 +87,6 @@ private:
     std::map<std::pair<std::size_t, std::size_t>, std::size_t> m_repeated;
 };
 
-/// The column of the field name `name` (its first occurrence in a contact) in `names`, or -1 when absent.
-std::ptrdiff_t FindFieldIndex(std::string_view name, const FieldNames& names);
-
 /// Counts the fields of one contact at a time: which occurrence of its field each entry is.
 class Occurrences
 {

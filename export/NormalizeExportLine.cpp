@@ -10,23 +10,6 @@ namespace tessely
 namespace
 {
 
-/// Where a UTF-8 sequence that the next bytes may still complete starts at the end of `text`, or the end
-/// of `text` when none does.
-std::size_t incompleteTail(std::string_view text)
-{
-    for (std::size_t back = 1; back <= 3 && back <= text.size(); ++back) {
-        const auto byte = static_cast<unsigned char>(text[text.size() - back]);
-        if (byte >= 0x80 && byte <= 0xBF)
-            continue; // a continuation byte: its lead is further back
-        const std::size_t length = byte >= 0xC2 && byte <= 0xDF ? 2
-            : byte >= 0xE0 && byte <= 0xEF                      ? 3
-            : byte >= 0xF0 && byte <= 0xF4                      ? 4
-                                                                : 0;
-        return length > back ? text.size() - back : text.size();
-    }
-    return text.size();
-}
-
 /// Writes `bytes` to `out`, which has room for all of them, with every "," deleted, every ";" made a space and
 /// ASCII letters upper-cased; gives the number of bytes written, and sets `high` when a byte outside ASCII was
 /// among them.
@@ -107,7 +90,7 @@ void NormalizeExportLine::feed(std::string_view piece)
     // the others need the Unicode table, on whole characters.
     text.resize(length);
     if (!m_windows1252) {
-        const std::size_t cut = incompleteTail(text);
+        const std::size_t cut = incompleteUtf8Tail(text);
         m_carry.assign(text, cut, std::string::npos);
         text.resize(cut);
     }

@@ -220,6 +220,21 @@ std::size_t characterCount(std::string_view text)
     return count;
 }
 
+std::size_t incompleteUtf8Tail(std::string_view text)
+{
+    for (std::size_t back = 1; back <= 3 && back <= text.size(); ++back) {
+        const auto byte = static_cast<unsigned char>(text[text.size() - back]);
+        if (byte >= 0x80 && byte <= 0xBF)
+            continue; // a continuation byte: its lead is further back
+        const std::size_t length = byte >= 0xC2 && byte <= 0xDF ? 2
+            : byte >= 0xE0 && byte <= 0xEF                      ? 3
+            : byte >= 0xF0 && byte <= 0xF4                      ? 4
+                                                                : 0;
+        return length > back ? text.size() - back : text.size();
+    }
+    return text.size();
+}
+
 std::size_t utf8PrefixBytes(std::string_view text, std::size_t bytes)
 {
     std::size_t i = 0;

@@ -29,6 +29,9 @@ std::string_view trimSpaces(std::string_view text);
 void replaceAll(std::string& text, std::string_view from, std::string_view to);
 /// Length in characters: a valid UTF-8 sequence counts as one character, any other byte as one.
 std::size_t characterCount(std::string_view text);
+/// Where a UTF-8 sequence that bytes after `text` may still complete starts at its end, or the end of `text`
+/// when none does.
+std::size_t incompleteUtf8Tail(std::string_view text);
 /// The longest start of `text` of at most `bytes` bytes that cuts no valid UTF-8 sequence in two.
 std::size_t utf8PrefixBytes(std::string_view text, std::size_t bytes);
 /// True when `text` is valid UTF-8 throughout.
