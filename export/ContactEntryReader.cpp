@@ -105,9 +105,12 @@ ContactEntryReader::Parts::Parts(const ExportLimits& limits, const KeyedHash::Ke
 void ContactEntryReader::Parts::start(bool whole)
 {
     m_whole = whole;
-    m_field = {};
     m_hashing = false;
-    m_value = {};
+    for (Part* part : { &m_field, &m_value }) {
+        part->copy.clear();
+        part->text = {};
+        part->length = 0;
+    }
 }
 
 void ContactEntryReader::Parts::Part::add(std::string_view bytes, std::size_t limit, bool whole)
