@@ -12,14 +12,14 @@ using Visit = std::function<void(std::string_view)>;
 
 constexpr std::uint64_t noLine = std::numeric_limits<std::uint64_t>::max();
 
-/// True when the text holds a colon and nothing but ASCII before it.
-bool asciiFieldName(std::string_view text)
+/// The bytes up to and with the text's first colon, when it has one with only ASCII before it; else 0.
+std::size_t asciiFieldName(std::string_view text)
 {
     const auto colon = text.find(':');
     unsigned char high = 0;
     for (std::size_t i = 0; colon != std::string_view::npos && i < colon; ++i)
         high |= static_cast<unsigned char>(text[i]);
-    return colon != std::string_view::npos && high < 0x80;
+    return colon != std::string_view::npos && high < 0x80 ? colon + 1 : 0;
 }
 
 /// Hands on one part of a line, before or after its first colon, as bytes.
@@ -202,10 +202,10 @@ bool ContactEntryReader::next(ContactEvent& event)
             m_streaming = false;
             // Only the field names wanted: a field name in ASCII is known at its colon, and the rest of the
             // line, folded lines included, is skipped.
-            if (!m_ignored && !m_values && asciiFieldName(piece.text)) {
+            if (const std::size_t named = m_ignored || m_values ? 0 : asciiFieldName(piece.text); named > 0) {
                 m_inLine = !piece.last || m_contacts.mayBeFolded();
                 m_ignored = true;
-                if (endLine(piece.text.substr(0, piece.text.find(':') + 1), event))
+                if (endLine(piece.text.substr(0, named), event))
                     return true;
                 break;
             }

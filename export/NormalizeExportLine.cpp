@@ -77,7 +77,7 @@ void NormalizeExportLine::feed(std::string_view piece)
     if (text.size() < m_carry.size() + bytes.size())
         text.resize(m_carry.size() + bytes.size());
     bool high = !m_carry.empty();
-    m_carry.copy(text.data(), m_carry.size());
+    std::copy(m_carry.begin(), m_carry.end(), text.begin());
     const std::size_t length = m_carry.size() + mapBytes(bytes, text.data() + m_carry.size(), high);
     m_carry.clear();
     m_beyondAscii = m_beyondAscii || high;

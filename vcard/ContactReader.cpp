@@ -18,6 +18,8 @@ constexpr std::uint64_t stopCheckBytes = std::uint64_t { 1 } << 16;
 /// the Unicode table only when it is longer by at most that many bytes.
 bool readsAs(std::string_view word, std::string_view target, std::size_t twoByteLetters)
 {
+    if (word == target)
+        return true;
     if (word.size() == target.size()) {
         for (std::size_t i = 0; i < word.size(); ++i) {
             if (asciiUpper(word[i]) != target[i])
