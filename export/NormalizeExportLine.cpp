@@ -73,7 +73,7 @@ void NormalizeExportLine::feed(std::string_view piece)
     if (m_windows1252)
         decoded = windows1252ToUtf8(piece);
     const std::string_view bytes = m_windows1252 ? std::string_view(decoded) : piece;
-    // The buffer only grows, so its bytes are not cleared for every line.
+    // The buffer only grows (upper-casing has buffers of its own), so its bytes are not cleared for every line.
     if (text.size() < m_carry.size() + bytes.size())
         text.resize(m_carry.size() + bytes.size());
     bool high = !m_carry.empty();
@@ -88,14 +88,15 @@ void NormalizeExportLine::feed(std::string_view piece)
     // Deleting a comma can join the bytes around it into one character, so the commas go first, and the end
     // of a character that the next piece may complete waits for it. ASCII letters are upper-cased already;
     // the others need the Unicode table, on whole characters.
-    text.resize(length);
+    std::string& upper = m_text[2 + m_turn];
+    upper.assign(text, 0, length);
     if (!m_windows1252) {
-        const std::size_t cut = incompleteUtf8Tail(text);
-        m_carry.assign(text, cut, std::string::npos);
-        text.resize(cut);
+        const std::size_t cut = incompleteUtf8Tail(upper);
+        m_carry.assign(upper, cut, std::string::npos);
+        upper.resize(cut);
     }
-    upperCaseBeyondAscii(text);
-    emit(text);
+    upperCaseBeyondAscii(upper);
+    emit(upper);
 }
 
 void NormalizeExportLine::finish()

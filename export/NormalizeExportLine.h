@@ -52,7 +52,7 @@ private:
     Sink& m_sink;
     bool m_windows1252 = false;
     bool m_values = true;
-    std::string m_text[2];
+    std::string m_text[4];
     unsigned m_turn = 0;
     /// The start of a UTF-8 sequence that the next piece may complete.
     std::string m_carry;

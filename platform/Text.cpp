@@ -85,25 +85,37 @@ std::uint32_t simpleUpper(std::uint32_t codePoint)
     return codePoint < tabled ? table[codePoint] : searchUpper(codePoint);
 }
 
+/// Writes `cp` in UTF-8 to `out`, which has room for four bytes; gives the number of bytes written.
+std::size_t encodeUtf8(std::uint32_t cp, char* out)
+{
+    if (cp < 0x80) {
+        out[0] = static_cast<char>(cp);
+        return 1;
+    }
+    if (cp < 0x800) {
+        out[0] = static_cast<char>(0xC0 | (cp >> 6));
+        out[1] = static_cast<char>(0x80 | (cp & 0x3F));
+        return 2;
+    }
+    if (cp < 0x10000) {
+        out[0] = static_cast<char>(0xE0 | (cp >> 12));
+        out[1] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out[2] = static_cast<char>(0x80 | (cp & 0x3F));
+        return 3;
+    }
+    out[0] = static_cast<char>(0xF0 | (cp >> 18));
+    out[1] = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    out[2] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out[3] = static_cast<char>(0x80 | (cp & 0x3F));
+    return 4;
+}
+
 } // namespace
 
 void appendUtf8(std::string& out, std::uint32_t cp)
 {
-    if (cp < 0x80) {
-        out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
+    char bytes[4];
+    out.append(bytes, encodeUtf8(cp, bytes));
 }
 
 void upperCaseInto(std::string_view text, std::string& out)
@@ -151,15 +163,14 @@ void upperCaseBeyondAscii(std::string& text)
             i += length;
             continue;
         }
-        thread_local std::string encoded;
-        encoded.clear();
-        appendUtf8(encoded, upper);
+        char encoded[4];
+        const std::size_t size = encodeUtf8(upper, encoded);
         // Almost every letter keeps its length; the few that do not make the text shift.
-        if (encoded.size() == length)
-            std::memcpy(&text[i], encoded.data(), length);
+        if (size == length)
+            std::memcpy(&text[i], encoded, length);
         else
-            text.replace(i, length, encoded);
-        i += encoded.size();
+            text.replace(i, length, encoded, size);
+        i += size;
     }
 }
 

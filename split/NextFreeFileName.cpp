@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cstdint>
 #include <limits>
 
 namespace tessely
