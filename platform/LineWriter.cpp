@@ -1,5 +1,7 @@
 #include "LineWriter.h"
 
+#include <cstring>
+
 namespace tessely
 {
 namespace
@@ -9,20 +11,22 @@ constexpr std::size_t bufferLimit = std::size_t { 1 } << 16;
 
 LineWriter::LineWriter(ByteSink& sink)
     : m_sink(sink)
+    , m_buffer(new char[bufferLimit])
 {
-    m_buffer.reserve(bufferLimit);
 }
 
 void LineWriter::write(std::string_view text)
 {
-    if (m_buffer.size() + text.size() > bufferLimit) {
+    if (m_size + text.size() > bufferLimit) {
         flush();
         if (text.size() >= bufferLimit) {
             m_sink.write(text.data(), text.size());
             return;
         }
     }
-    m_buffer.append(text);
+    if (!text.empty())
+        std::memcpy(m_buffer.get() + m_size, text.data(), text.size());
+    m_size += text.size();
 }
 
 void LineWriter::writeLine(std::string_view text)
@@ -33,9 +37,9 @@ void LineWriter::writeLine(std::string_view text)
 
 void LineWriter::flush()
 {
-    if (!m_buffer.empty()) {
-        m_sink.write(m_buffer.data(), m_buffer.size());
-        m_buffer.clear();
+    if (m_size > 0) {
+        m_sink.write(m_buffer.get(), m_size);
+        m_size = 0;
     }
 }
 

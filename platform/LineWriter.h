@@ -3,7 +3,8 @@
 
 #include "FileSystem.h"
 
-#include <string>
+#include <cstddef>
+#include <memory>
 #include <string_view>
 
 namespace tessely
@@ -31,7 +32,9 @@ private:
     void flush();
 
     ByteSink& m_sink;
-    std::string m_buffer;
+    /// A plain buffer: the many short cells of a table are copied in without a string's checks and calls.
+    std::unique_ptr<char[]> m_buffer;
+    std::size_t m_size = 0;
 };
 
 } // namespace tessely
