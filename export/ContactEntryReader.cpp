@@ -12,16 +12,6 @@ using Visit = std::function<void(std::string_view)>;
 
 constexpr std::uint64_t noLine = std::numeric_limits<std::uint64_t>::max();
 
-/// The bytes up to and with the text's first colon, when it has one with only ASCII before it; else 0.
-std::size_t asciiFieldName(std::string_view text)
-{
-    const auto colon = text.find(':');
-    unsigned char high = 0;
-    for (std::size_t i = 0; colon != std::string_view::npos && i < colon; ++i)
-        high |= static_cast<unsigned char>(text[i]);
-    return colon != std::string_view::npos && high < 0x80 ? colon + 1 : 0;
-}
-
 /// Hands on one part of a line, before or after its first colon, as bytes.
 class PartVisitor final : public NormalizeExportLine::Sink
 {
@@ -200,14 +190,14 @@ bool ContactEntryReader::next(ContactEvent& event)
             m_lineStart = m_contacts.lineStart();
             m_raw.clear();
             m_streaming = false;
-            // Only the field names wanted: a field name in ASCII is known at its colon, and the rest of the
+            // Only the field names wanted: a short field name in ASCII is known at its colon, and the rest of the
             // line, folded lines included, is skipped.
-            if (const std::size_t named = m_ignored || m_values ? 0 : asciiFieldName(piece.text); named > 0) {
+            if (std::string_view name;
+                !m_ignored && !m_values && m_utf8.line.asciiName(piece.text, m_limits.nameBytes, name)) {
                 m_inLine = !piece.last || m_contacts.mayBeFolded();
-                m_ignored = true;
-                if (endLine(piece.text.substr(0, named), event))
-                    return true;
-                break;
+                m_ignored = m_hasEntry = true;
+                event = { ContactEvent::Kind::Entry, { name, true, name.size(), {} }, {}, m_lineStart };
+                return true;
             }
             // A whole line that no folded line can follow is read at once, where it stands.
             if (!m_ignored && piece.last && !m_contacts.mayBeFolded()) {

@@ -31,8 +31,7 @@ public:
 
     /// The field called `name`, counted from 0, or -1 when the name is not held.
     std::ptrdiff_t find(const HeldText& name) const;
-    /// Appends `name`, first seen on the line at `line`, as a new field unless it is there already; gives
-    /// the field.
+    /// Appends `name`, first seen on the line at `line`, as a new field unless it is there already; gives the field.
     std::size_t add(const HeldText& name, std::uint64_t line = 0);
     /// The column of the `occurrence`-th (from 1) field `field` of a contact, or -1 when there is none.
     std::ptrdiff_t column(std::size_t field, std::size_t occurrence) const;

@@ -74,8 +74,7 @@ void NormalizeExportLine::feed(std::string_view piece)
         decoded = windows1252ToUtf8(piece);
     const std::string_view bytes = m_windows1252 ? std::string_view(decoded) : piece;
     // The buffer only grows (upper-casing has buffers of its own), so its bytes are not cleared for every line.
-    if (text.size() < m_carry.size() + bytes.size())
-        text.resize(m_carry.size() + bytes.size());
+    text.resize(std::max(text.size(), m_carry.size() + bytes.size()));
     bool high = !m_carry.empty();
     std::copy(m_carry.begin(), m_carry.end(), text.begin());
     const std::size_t length = m_carry.size() + mapBytes(bytes, text.data() + m_carry.size(), high);
@@ -110,6 +109,18 @@ void NormalizeExportLine::finish()
     }
     // Spaces at the end of the line are trimmed.
     m_spaces = 0;
+}
+
+bool NormalizeExportLine::asciiName(std::string_view line, std::size_t limit, std::string_view& name)
+{
+    const std::size_t colon = line.find(':');
+    if (colon > limit)
+        return false;
+    std::string& text = m_text[m_turn ^= 1];
+    text.resize(std::max(text.size(), colon));
+    bool high = false;
+    name = trimSpaces(std::string_view(text.data(), mapBytes(line.substr(0, colon), text.data(), high)));
+    return !high;
 }
 
 void NormalizeExportLine::emit(std::string_view text)

@@ -34,6 +34,8 @@ public:
     void feed(std::string_view piece);
     /// Ends the line.
     void finish();
+    /// Normalises at once the name of a line with at most `limit` bytes of ASCII before its first colon; else false.
+    bool asciiName(std::string_view line, std::size_t limit, std::string_view& name);
     /// True when the line had a colon.
     bool hasColon() const
     {

@@ -201,8 +201,7 @@ JobResult SplitContacts(FileSystem& fs, JobHost& host, const std::string& source
     ContactReader reader(lines, &host);
     StatusGuard status(host);
     ContactWriter writer(*job.folder, filePermissionsFor(job.permissions));
-    // The name is found while the contact is read, from its own properties: a card nested in it names
-    // nothing.
+    // The name is found while the contact is read, from its own properties: a card nested in it names nothing.
     const bool byName = naming == SplitNaming::FromContact;
     NameFromContact namer;
     std::uint64_t number = 1;

@@ -68,8 +68,7 @@ enum class LineRole : unsigned char {
     Opening,
     /// A line of the contact: a property, or the folded continuation of one (it starts with a space or a tab).
     Property,
-    /// A line of a card nested in the contact after an AGENT property, its own opening and closing lines
-    /// included.
+    /// A line of a card nested in the contact after an AGENT property, its own opening and closing lines included.
     Nested,
     /// The line that closes the contact; for a contact that the file leaves open, a piece without text.
     Closing,
