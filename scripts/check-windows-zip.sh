@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # check-windows-zip.sh LINUX-CLI ZIP: checks the Windows download. The zip must hold tessely.exe,
-# tessely-cli.exe and the README, nothing else, and the zipped tessely-cli.exe, run under Wine on the bundled
+# tessely-cli.exe and the README, nothing else; the programs must need no DLL beside them; and the zipped
+# tessely-cli.exe, run under Wine on the bundled
 # sample, must write the same files, byte for byte, as the Linux program: numbered split, contact-named split, CSV export and
 # recombine, with the same messages (the folder separator aside) and exit statuses. KEEP=1 keeps the files.
 set -euo pipefail
@@ -18,6 +19,7 @@ mkdir "$work/exe"
 listing=$(cd "$work/exe" && find . -type f | sort | tr '\n' ' ')
 [ "$listing" = "./README.md ./tessely-cli.exe ./tessely.exe " ] ||
     { echo "unexpected zip content: $listing" >&2; exit 1; }
+./scripts/check-windows-imports.sh "$work/exe/tessely.exe" "$work/exe/tessely-cli.exe"
 
 # run SIDE FOLDER ARGS...: runs one side's program in SIDE/FOLDER and appends its messages and exit status
 # to SIDE/log, with the folder paths of the messages written as SIDE-independent text.

@@ -379,6 +379,14 @@ TEST_F(EarlierWorkbook, AbandonedWorkbookLeavesNothingBehind)
             table.writeCell("another");
             table.endRow();
         }
+        // The library's work files lie in one folder of the system's temporary folder, which nobody else
+        // may enter.
+        const auto work = test::listFolder(m_temporary.path());
+        ASSERT_EQ(work.size(), 1u);
+#ifndef _WIN32
+        const auto permissions = std::filesystem::status(m_temporary.path() + "/" + work.front()).permissions();
+        EXPECT_EQ(permissions, std::filesystem::perms::owner_all);
+#endif
     }
     expectOnlyTheEarlierWorkbook();
 }
