@@ -86,13 +86,6 @@ std::error_code reasonFor(lxw_error error, int systemError)
     return { static_cast<int>(error), libraryCategory() };
 }
 
-std::size_t checkedColumns(std::size_t columns, const WorkbookLimits& limits, const std::string& target)
-{
-    if (columns > limits.columns)
-        throw FileError(writeAction, target, WorkbookErrc::TooManyColumns);
-    return columns;
-}
-
 /// The length of the UTF-8 sequence that `lead` starts, or 0 for a byte that starts none.
 std::size_t sequenceLength(unsigned char lead)
 {
@@ -173,10 +166,19 @@ std::error_code make_error_code(WorkbookErrc code) noexcept
     return { static_cast<int>(code), workbookCategory() };
 }
 
+void WorkbookTable::checkSize(
+    const std::string& target, std::size_t columns, std::uint64_t rows, const WorkbookLimits& limits)
+{
+    if (columns > limits.columns)
+        throw FileError(writeAction, target, WorkbookErrc::TooManyColumns);
+    if (rows > limits.rows)
+        throw FileError(writeAction, target, WorkbookErrc::TooManyRows);
+}
+
 WorkbookTable::WorkbookTable(FileSystem& fs, std::string target, std::size_t columns, const WorkbookLimits& limits)
     : m_fs(fs)
     , m_target(std::move(target))
-    , m_columns(checkedColumns(columns, limits, m_target))
+    , m_columns((checkSize(m_target, columns, 0, limits), columns))
     , m_limits(limits)
     , m_temporary(fs, m_target)
     , m_widths(columns, filterButtonWidth)

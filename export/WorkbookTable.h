@@ -49,7 +49,8 @@ const std::error_category& workbookCategory() noexcept;
 std::error_code make_error_code(WorkbookErrc code) noexcept;
 
 /// Writes a table as an Excel workbook: one sheet, "Contacts", with the header row in bold and frozen, an
-/// autofilter over the whole table, and each column as wide as its longest value (at most 60 characters).
+/// autofilter over the whole table, and each column as wide as its longest value (at most 60 characters; a
+/// header's name counts two more, for the filter's button beside it).
 /// Every cell is text, written as given (UTF-8), never read as a number, a date or a formula. Cells are
 /// given row by row, from the header down, each row from its first column; only the current row is held
 /// in memory, so a table of any length takes the same memory.
@@ -62,6 +63,11 @@ std::error_code make_error_code(WorkbookErrc code) noexcept;
 class WorkbookTable
 {
 public:
+    /// Throws the FileError that a table of `columns` columns and `rows` rows (the header included) meets
+    /// in a workbook, if any: the export can call it as soon as it has counted them, before writing.
+    static void checkSize(
+        const std::string& target, std::size_t columns, std::uint64_t rows, const WorkbookLimits& limits = {});
+
     /// Starts a workbook of `columns` columns to replace `target`. A table wider than a workbook holds, or a
     /// folder at `target`, is refused at once with FileError, before anything is written.
     WorkbookTable(FileSystem& fs, std::string target, std::size_t columns, const WorkbookLimits& limits = {});

@@ -336,6 +336,28 @@ TEST_F(EarlierWorkbook, TooManyColumnsAreRefusedBeforeAnythingIsWritten)
     WorkbookTable fits(localFileSystem(), m_workbook, 3, limits);
 }
 
+TEST(WorkbookTable, SizeIsCheckedBeforeWriting)
+{
+    const struct {
+        std::size_t columns;
+        std::uint64_t rows;
+        std::error_code expected;
+    } cases[] = {
+        { 16384, 1048576, {} },
+        { 16385, 1, WorkbookErrc::TooManyColumns },
+        { 1, 1048577, WorkbookErrc::TooManyRows },
+    };
+    for (const auto& test : cases) {
+        std::error_code got;
+        try {
+            WorkbookTable::checkSize("Contacts_Export.xlsx", test.columns, test.rows);
+        } catch (const FileError& error) {
+            got = error.code();
+        }
+        EXPECT_EQ(got, test.expected) << test.columns << " columns, " << test.rows << " rows";
+    }
+}
+
 TEST_F(EarlierWorkbook, TooManyRowsFailAndLeaveNothingBehind)
 {
     // Three rows fit, the header included: a fourth fails whether it has text or not.
