@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <utility>
 #include <vector>
 
 #ifdef _WIN32
@@ -151,6 +152,32 @@ std::uint64_t writeRows(const std::string& target, const Rows& rows, const Workb
     return writeRows(localFileSystem(), target, rows, limits);
 }
 
+/// A cell given in pieces, and the text it reads back as.
+struct PieceCase {
+    std::vector<std::string> pieces;
+    std::string expected;
+};
+
+/// Writes a one-column workbook: a header, then one row for each case's cell, given in its pieces. Gives the
+/// rows it should read back as and the number of cells shortened.
+std::pair<Rows, std::uint64_t> writePieces(
+    const std::string& workbook, const std::vector<PieceCase>& cases, const WorkbookLimits& limits = {})
+{
+    Rows expected = { { "value" } };
+    WorkbookTable table(localFileSystem(), workbook, 1, limits);
+    table.writeCell("value");
+    table.endRow();
+    for (const auto& test : cases) {
+        for (const auto& piece : test.pieces)
+            table.addText(piece);
+        table.endCell();
+        table.endRow();
+        expected.push_back({ test.expected });
+    }
+    EXPECT_TRUE(table.complete(0644, [] { return false; }));
+    return { expected, table.shortenedCells() };
+}
+
 TEST(WorkbookTable, EveryValueStaysTextAsWritten)
 {
     // What spreadsheets turn into numbers, dates, booleans or formulas when they read a CSV, and text that
@@ -178,10 +205,7 @@ TEST(WorkbookTable, TextThatIsNotUtf8IsMended)
 {
     // Each cell comes in the pieces given; what it reads back as.
     const std::string mark = "\xEF\xBF\xBD";
-    const struct {
-        std::vector<std::string> pieces;
-        std::string expected;
-    } cases[] = {
+    const std::vector<PieceCase> cases = {
         { { "Caf\xE9" }, "Caf" + mark },
         { { "\xFF\xFEx" }, mark + mark + "x" },
         { { "a\xE2\x82" }, "a" + mark },
@@ -195,31 +219,15 @@ TEST(WorkbookTable, TextThatIsNotUtf8IsMended)
     };
     test::TempFolder dir;
     const std::string workbook = dir.file(workbookFileName);
-    Rows expected = { { "value" } };
-    {
-        WorkbookTable table(localFileSystem(), workbook, 1);
-        table.writeCell("value");
-        table.endRow();
-        for (const auto& test : cases) {
-            for (const auto& piece : test.pieces)
-                table.addText(piece);
-            table.endCell();
-            table.endRow();
-            expected.push_back({ test.expected });
-        }
-        EXPECT_TRUE(table.complete(0644, [] { return false; }));
-        EXPECT_EQ(table.shortenedCells(), 0u);
-    }
+    const auto [expected, shortened] = writePieces(workbook, cases);
+    EXPECT_EQ(shortened, 0u);
     expectReadsBack(workbook, expected);
 }
 
 TEST(WorkbookTable, CellsTooLongAreCutToFitWithAnEllipsis)
 {
     // Cells of at most five UTF-16 code units; a character outside the basic plane takes two.
-    const struct {
-        std::vector<std::string> pieces;
-        std::string expected;
-    } cases[] = {
+    const std::vector<PieceCase> cases = {
         { { "abcde" }, "abcde" },
         { { "abcdef" }, "abcd…" },
         { { "abc", "def", "ghi" }, "abcd…" },
@@ -233,23 +241,11 @@ TEST(WorkbookTable, CellsTooLongAreCutToFitWithAnEllipsis)
     limits.cellLength = 5;
     test::TempFolder dir;
     const std::string workbook = dir.file(workbookFileName);
-    Rows expected = { { "value" } };
+    const auto [expected, shortened] = writePieces(workbook, cases, limits);
     std::uint64_t cut = 0;
-    {
-        WorkbookTable table(localFileSystem(), workbook, 1, limits);
-        table.writeCell("value");
-        table.endRow();
-        for (const auto& test : cases) {
-            for (const auto& piece : test.pieces)
-                table.addText(piece);
-            table.endCell();
-            table.endRow();
-            expected.push_back({ test.expected });
-            cut += test.expected != test.pieces.front() ? 1 : 0;
-        }
-        EXPECT_TRUE(table.complete(0644, [] { return false; }));
-        EXPECT_EQ(table.shortenedCells(), cut);
-    }
+    for (const auto& test : cases)
+        cut += test.expected != test.pieces.front() ? 1 : 0;
+    EXPECT_EQ(shortened, cut);
     expectReadsBack(workbook, expected);
 }
 
