@@ -10,7 +10,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/common.sh
 
-tessely_install_packages cmake make g++ python3 time
+tessely_install_packages cmake make g++ pkg-config libxlsxwriter-dev python3 time
 tessely_build build-bench -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DTESSELY_BUILD_GUI=OFF >/dev/null
 if [ "${1:-}" = workbook ]; then
     shift

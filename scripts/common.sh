@@ -4,8 +4,8 @@
 # The workbook export writes with libxlsxwriter; its tests read the workbooks back with Python's openpyxl.
 TESSELY_PACKAGES=(cmake make g++ pkg-config libgtest-dev libgmock-dev qt6-base-dev libxlsxwriter-dev
     python3-openpyxl)
-# What fuzz/run.sh needs besides: clang with its libFuzzer and sanitizer runtimes.
-TESSELY_FUZZ_PACKAGES=(cmake make clang libclang-rt-14-dev)
+# What fuzz/run.sh needs besides: clang with its libFuzzer and sanitizer runtimes; the workbook library.
+TESSELY_FUZZ_PACKAGES=(cmake make clang libclang-rt-14-dev pkg-config libxlsxwriter-dev)
 # What scripts/build-windows.sh and scripts/ci-windows.sh need: the MinGW-w64 cross compiler, GoogleTest's
 # sources to build for it, Wine to run the tests, and zip for the download; for the workbook writer the MinGW
 # build of zlib, the Linux libxlsxwriter whose version the Windows one is built at (from Debian's source
