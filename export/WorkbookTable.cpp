@@ -192,9 +192,11 @@ WorkbookTable::WorkbookTable(FileSystem& fs, std::string target, std::size_t col
     const std::string package = joinPath(m_scratch.runtimePath(), packageName);
     errno = 0;
     m_workbook = workbook_new_opt(package.c_str(), &options);
-    if (m_workbook)
+    if (m_workbook) {
         m_sheet = workbook_add_worksheet(m_workbook, workbookSheetName);
-    if (!m_sheet) {
+        m_bold = workbook_add_format(m_workbook);
+    }
+    if (!m_sheet || !m_bold) {
         const int systemError = errno;
         discardWorkbook();
         throw FileError(writeAction,
@@ -202,7 +204,6 @@ WorkbookTable::WorkbookTable(FileSystem& fs, std::string target, std::size_t col
             systemError != 0 ? std::error_code(systemError, std::generic_category())
                              : std::make_error_code(std::errc::not_enough_memory));
     }
-    m_bold = workbook_add_format(m_workbook);
     format_set_bold(m_bold);
 }
 
