@@ -13,20 +13,12 @@ class QWidget;
 namespace tessely
 {
 
-/// The message box through which the main window tells the user how a job ended.
-class MessageBoxLayer
+/// The message box through which the main window tells the user how a job ended, drawn by QMessageBox.
+class QtMessageBoxLayer
 {
 public:
-    virtual ~MessageBoxLayer() = default;
     /// Shows `message` modally over `parent` with an OK button and returns when the user has closed it.
-    virtual void show(QWidget* parent, const Message& message) = 0;
-};
-
-/// The message box drawn by QMessageBox.
-class QtMessageBoxLayer : public MessageBoxLayer
-{
-public:
-    void show(QWidget* parent, const Message& message) override;
+    void show(QWidget* parent, const Message& message);
 };
 
 /// The box's icon for a message's icon.

@@ -55,12 +55,13 @@ int main(int argc, char** argv)
     settle();
     bool saved = picture(window).save(folder.filePath(QStringLiteral("main-window.png")));
 
-    window.showStatus(true);
-    window.setStatus(1234);
-    window.yield();
+    // The status label as a long job shows it, started from a dropped file or the command line.
+    tessely::MainWindowView& view = window;
+    view.showStatus(true);
+    view.setStatusCaption(tessely::statusCaption(12000));
     settle();
     saved = picture(window).save(folder.filePath(QStringLiteral("main-window-status.png"))) && saved;
-    window.showStatus(false);
+    view.showStatus(false);
     settle();
 
     QTimer::singleShot(300, [&] {

@@ -8,17 +8,6 @@
 namespace tessely
 {
 
-namespace
-{
-
-std::string fileSystemBytes(const QString& path)
-{
-    const QByteArray bytes = QFile::encodeName(path);
-    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-}
-
-} // namespace
-
 Selection QtSourceDialog::showOpen(QWidget* parent, const DialogSetup& setup)
 {
     QFileDialog dialog(parent);
@@ -60,14 +49,20 @@ void setUpSourceDialog(QFileDialog& dialog, const DialogSetup& setup)
     dialog.setNameFilter(qtFilterFrom(setup.filters));
 }
 
+std::string fileSystemPath(const QString& path)
+{
+    const QByteArray bytes = QFile::encodeName(path);
+    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
 Selection selectionOf(const QStringList& files)
 {
     Selection selection;
     if (files.isEmpty())
         return selection;
-    selection.folder = fileSystemBytes(QFileInfo(files.front()).absolutePath());
+    selection.folder = fileSystemPath(QFileInfo(files.front()).absolutePath());
     for (const QString& file : files)
-        selection.names.push_back(fileSystemBytes(QFileInfo(file).fileName()));
+        selection.names.push_back(fileSystemPath(QFileInfo(file).fileName()));
     return selection;
 }
 

@@ -15,22 +15,14 @@ class QWidget;
 namespace tessely
 {
 
-/// The main window's file-open dialog `cdcSource`: shows the dialog set up for one job and gives the
-/// selection text.
-class SourceDialog
+/// The main window's file-open dialog `cdcSource`, drawn by QFileDialog. Remembers the folder last chosen for
+/// as long as the program runs.
+class QtSourceDialog
 {
 public:
-    virtual ~SourceDialog() = default;
-    /// Shows the dialog modally over `parent` and gives the files chosen; an empty selection when the user
-    /// cancelled.
-    virtual Selection showOpen(QWidget* parent, const DialogSetup& setup) = 0;
-};
-
-/// `cdcSource` drawn by QFileDialog. Remembers the folder last chosen for as long as the program runs.
-class QtSourceDialog : public SourceDialog
-{
-public:
-    Selection showOpen(QWidget* parent, const DialogSetup& setup) override;
+    /// Shows the dialog set up for one job modally over `parent` and gives the files chosen; an empty
+    /// selection when the user cancelled.
+    Selection showOpen(QWidget* parent, const DialogSetup& setup);
 
 private:
     QString m_lastFolder;
@@ -43,6 +35,9 @@ QString qtFilterFrom(const std::vector<FileFilter>& filters);
 /// Sets up `dialog` for `setup`: title, single- or multi-file mode, filter. No mode demands that a single
 /// file exists, so a typed name of a missing file is handed on like any other.
 void setUpSourceDialog(QFileDialog& dialog, const DialogSetup& setup);
+
+/// A path as Qt gives it, in the bytes of the file system.
+std::string fileSystemPath(const QString& path);
 
 /// The selection for the absolute paths a dialog gave: their folder and their names, which keep the bytes of
 /// the file system; empty for none.

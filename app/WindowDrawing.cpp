@@ -1,7 +1,9 @@
 #include "WindowDrawing.h"
 
-#include "Twips.h"
+#include "ui/ControlPlacement.h"
 
+#include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QFont>
 #include <QFrame>
@@ -13,6 +15,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QTextEdit>
 
 #include <cassert>
@@ -66,6 +69,7 @@ QWidget* createControl(const ControlDescription& control, QWidget& parent)
     case ControlKind::Label: {
         auto* label = new QLabel(caption, &parent);
         label->setAlignment(qtAlignment(control.alignment));
+        label->setWordWrap(false);
         return label;
     }
     case ControlKind::ListBox: {
@@ -89,9 +93,10 @@ QWidget* createControl(const ControlDescription& control, QWidget& parent)
         return line;
     }
     case ControlKind::Picture: {
+        // Drawn at its rectangle's size, which grows with the screen's density.
         auto* picture = new QLabel(&parent);
         picture->setPixmap(QPixmap(QStringLiteral(":/artwork/") + caption + QStringLiteral(".png")));
-        picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        picture->setScaledContents(true);
         return picture;
     }
     case ControlKind::RichTextBox: {
@@ -108,6 +113,21 @@ QWidget* createControl(const ControlDescription& control, QWidget& parent)
     return nullptr;
 }
 
+/// The room the content of a control that fits its content needs, in pixels.
+PixelSize contentSize(const QWidget& widget)
+{
+    if (const auto* label = qobject_cast<const QLabel*>(&widget)) {
+        const int margins = 2 * (label->margin() + label->frameWidth()) + label->fontMetrics().averageCharWidth();
+        return { label->fontMetrics().horizontalAdvance(label->text()) + margins, 0 };
+    }
+    if (const auto* list = qobject_cast<const QListWidget*>(&widget)) {
+        const int borders = 2 * list->frameWidth();
+        const int rows = list->count() > 0 ? list->count() * list->sizeHintForRow(0) : 0;
+        return { list->sizeHintForColumn(0) + borders + 4, rows + borders };
+    }
+    return {};
+}
+
 } // namespace
 
 QString qtText(const std::string& text)
@@ -121,15 +141,40 @@ void setUpFixedWindow(QWidget& window, Qt::WindowType kind, const WindowDescript
     window.setWindowTitle(qtText(design.caption));
     window.setWindowFlags(kind | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
         | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-    const QString artwork = QStringLiteral(":/artwork/") + qtText(design.icon);
-    QIcon images;
-    images.addFile(artwork + QStringLiteral("-16.png"), QSize(16, 16));
-    images.addFile(artwork + QStringLiteral("-32.png"), QSize(32, 32));
-    window.setWindowIcon(images);
+    window.setWindowIcon(artworkIcon(design.icon));
     // The system's interface font family at the size the layout was drawn for, so every caption fits its box.
     QFont font = QApplication::font();
     font.setPointSizeF(design.fontPoints);
     window.setFont(font);
+}
+
+QIcon artworkIcon(const std::string& name)
+{
+    const QString artwork = QStringLiteral(":/artwork/") + qtText(name) + QLatin1Char('-');
+    QIcon icon;
+    for (const int size : iconSizes)
+        icon.addFile(artwork + QString::number(size) + QStringLiteral(".png"), QSize(size, size));
+    return icon;
+}
+
+QSize clientPixels(const QWidget& widget, const WindowDescription& design)
+{
+    const PixelSize size = clientSize(design, widget.logicalDpiY());
+    return { size.width, size.height };
+}
+
+void placeControl(QWidget& control, const WindowDescription& design)
+{
+    const ControlDescription& described = design.control(control.objectName().toStdString());
+    const int dpi = control.logicalDpiY();
+    PixelRect rect = controlPlacement(design, described, dpi, contentSize(control));
+    // Qt places a control inside its frame relative to the frame.
+    if (!described.parent.empty()) {
+        const PixelRect frame = controlPlacement(design, design.control(described.parent), dpi);
+        rect.left -= frame.left;
+        rect.top -= frame.top;
+    }
+    control.setGeometry(rect.left, rect.top, rect.width, rect.height);
 }
 
 void createControls(QWidget& client, const WindowDescription& design)
@@ -145,15 +190,14 @@ void createControls(QWidget& client, const WindowDescription& design)
             widget->setToolTip(qtText(control.tooltip));
         if (!control.font.family.empty())
             widget->setFont(namedFont(control.font));
-        TwipRect rect = control.rect;
-        if (control.kind == ControlKind::Line) {
-            // A sunken rule is two pixels high at 96 dpi: one pixel either side of the line.
-            rect.top -= 15;
-            rect.height = 30;
-        }
-        placeInTwips(*widget, rect);
+        placeControl(*widget, design);
         if (!control.visibleAtStart)
             widget->setVisible(false);
+        if (control.cancelButton) {
+            auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), client.window());
+            auto* button = qobject_cast<QAbstractButton*>(widget);
+            QObject::connect(escape, &QShortcut::activated, button, &QAbstractButton::click);
+        }
     }
 }
 
@@ -169,6 +213,26 @@ void createMenus(QMenuBar& bar, const WindowDescription& design)
         assert(menu != nullptr);
         QAction* action = item.separator() ? menu->addSeparator() : menu->addAction(qtText(item.caption));
         action->setObjectName(qtText(item.name));
+    }
+}
+
+void forwardCommands(
+    QWidget& window, const WindowDescription& design, const std::function<void(WindowCommand)>& forward)
+{
+    for (const MenuItemDescription& item : design.menu) {
+        if (item.command == WindowCommand::OpenMenu || item.command == WindowCommand::None)
+            continue;
+        auto* action = window.findChild<QAction*>(qtText(item.name));
+        assert(action != nullptr);
+        QObject::connect(action, &QAction::triggered, &window, [forward, command = item.command] { forward(command); });
+    }
+    for (const ControlDescription& control : design.controls) {
+        if (control.command == WindowCommand::None)
+            continue;
+        auto* button = window.findChild<QAbstractButton*>(qtText(control.objectName()));
+        assert(button != nullptr);
+        QObject::connect(
+            button, &QAbstractButton::clicked, &window, [forward, command = control.command] { forward(command); });
     }
 }
 

@@ -1,12 +1,9 @@
 #include "frmAbout.h"
 
-#include "Twips.h"
 #include "WindowDrawing.h"
 #include "ui/frmAboutDescription.h"
 
-#include <QApplication>
 #include <QFrame>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -22,7 +19,7 @@ frmAbout::frmAbout(QWidget* parent)
     setUpFixedWindow(*this, Qt::Dialog, design);
     setModal(true);
     createControls(*this, design);
-    setFixedSize(twipsRect(*this, TwipRect { 0, 0, design.clientWidth, design.clientHeight }).size());
+    setFixedSize(clientPixels(*this, design));
 
     Image1 = findChild<QLabel*>(QStringLiteral("Image1"));
     lblVersion = findChild<QLabel*>(QStringLiteral("lblVersion"));
@@ -31,12 +28,6 @@ frmAbout::frmAbout(QWidget* parent)
     lstHeader = findChild<QListWidget*>(QStringLiteral("lstHeader"));
     RichTextBox1 = findChild<QTextEdit*>(QStringLiteral("RichTextBox1"));
     cmdOK = findChild<QPushButton*>(QStringLiteral("cmdOK"));
-
-    // The list shows its longest line in full: it grows to both sides and stays centred under the rule.
-    const QRect list = lstHeader->geometry();
-    const int wanted = lstHeader->sizeHintForColumn(0) + 2 * lstHeader->frameWidth() + 4;
-    if (wanted > list.width())
-        lstHeader->setGeometry(list.center().x() - wanted / 2, list.y(), wanted, list.height());
 
     applyTabOrder(*this, design);
     connect(cmdOK, &QPushButton::clicked, this, &frmAbout::cmdOK_Click);
@@ -51,16 +42,6 @@ void frmAbout::Form_Load()
 void frmAbout::cmdOK_Click()
 {
     accept();
-}
-
-void frmAbout::keyPressEvent(QKeyEvent* event)
-{
-    // Esc presses OK, as Enter does (OK is the default button).
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        cmdOK->click();
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }
 
 } // namespace tessely

@@ -34,9 +34,6 @@ public slots:
     void Form_Load();
     /// Closes the window.
     void cmdOK_Click();
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
 };
 
 } // namespace tessely

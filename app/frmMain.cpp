@@ -2,9 +2,9 @@
 
 #include "MessageBoxLayer.h"
 #include "SourceDialog.h"
-#include "Twips.h"
 #include "WindowDrawing.h"
 #include "frmAbout.h"
+#include "ui/WindowDialogs.h"
 #include "ui/frmMainDescription.h"
 
 #include <QAction>
@@ -15,65 +15,70 @@
 #include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QTimer>
+#include <QUrl>
 
 namespace tessely
 {
 
-frmMain::frmMain(QWidget* parent)
-    : QMainWindow(parent)
-    , m_ownDialog(std::make_unique<QtSourceDialog>())
-    , m_ownMessages(std::make_unique<QtMessageBoxLayer>())
-    , m_cdcSource(m_ownDialog.get())
-    , m_messages(m_ownMessages.get())
-    , m_fs(&localFileSystem())
+namespace
 {
-    createControls();
-    createMenus();
-    connectHandlers();
-    Form_Load();
+
+/// The local files a drag carries, in the bytes of the file system; empty when it carries anything else.
+std::vector<std::string> draggedFiles(const QMimeData& data)
+{
+    std::vector<std::string> paths;
+    for (const QUrl& url : data.urls()) {
+        if (!url.isLocalFile())
+            return {};
+        paths.push_back(fileSystemPath(url.toLocalFile()));
+    }
+    return paths;
 }
 
-frmMain::frmMain(SourceDialog& cdcSource, MessageBoxLayer& messages, FileSystem& fs, QWidget* parent)
+} // namespace
+
+frmMain::frmMain(QWidget* parent)
     : QMainWindow(parent)
-    , m_cdcSource(&cdcSource)
-    , m_messages(&messages)
+    , m_ownDialogs(std::make_unique<WindowDialogs<QWidget*, QtSourceDialog, QtMessageBoxLayer>>(this))
+    , m_dialogs(m_ownDialogs.get())
+    , m_fs(&localFileSystem())
+{
+    create(JobPacing::usualInterval);
+}
+
+frmMain::frmMain(OperationUi& dialogs, FileSystem& fs, std::chrono::milliseconds pacing, QWidget* parent)
+    : QMainWindow(parent)
+    , m_dialogs(&dialogs)
     , m_fs(&fs)
 {
-    createControls();
-    createMenus();
-    connectHandlers();
-    Form_Load();
+    create(pacing);
 }
 
 frmMain::~frmMain() = default;
 
-void frmMain::createControls()
+void frmMain::create(std::chrono::milliseconds pacing)
 {
     const WindowDescription& design = frmMainDescription();
+    m_logic = std::make_unique<MainWindowLogic>(*this, *m_dialogs, *m_fs, pacing);
     setUpFixedWindow(*this, Qt::Window, design);
 
     auto* client = new QWidget(this);
     client->setObjectName(QStringLiteral("client"));
     setCentralWidget(client);
-    tessely::createControls(*client, design);
-    client->setFixedSize(twipsRect(*client, TwipRect { 0, 0, design.clientWidth, design.clientHeight }).size());
+    createControls(*client, design);
+    client->setFixedSize(clientPixels(*client, design));
+    createMenus(*menuBar(), design);
 
     fraNaming = findChild<QGroupBox*>(QStringLiteral("fraNaming"));
     optNaming[0] = findChild<QRadioButton*>(QStringLiteral("optNaming_0"));
     optNaming[1] = findChild<QRadioButton*>(QStringLiteral("optNaming_1"));
     cmdRun = findChild<QPushButton*>(QStringLiteral("cmdRun"));
     lblStatus = findChild<QLabel*>(QStringLiteral("lblStatus"));
-    // The button has the focus at start; Enter presses it as Space does.
-    cmdRun->setAutoDefault(true);
-    applyTabOrder(*this, design);
-}
-
-void frmMain::createMenus()
-{
-    tessely::createMenus(*menuBar(), frmMainDescription());
     mnuFile = findChild<QMenu*>(QStringLiteral("mnuFile"));
     mnuRun = findChild<QAction*>(QStringLiteral("mnuRun"));
     mnuSep0 = findChild<QAction*>(QStringLiteral("mnuSep0"));
@@ -83,16 +88,18 @@ void frmMain::createMenus()
     mnuExport = findChild<QAction*>(QStringLiteral("mnuExport"));
     mnuHelp = findChild<QMenu*>(QStringLiteral("mnuHelp"));
     mnuAbout = findChild<QAction*>(QStringLiteral("mnuAbout"));
+
+    // The button has the focus at start; Enter presses it as Space does.
+    cmdRun->setAutoDefault(true);
+    applyTabOrder(*this, design);
+    forwardCommands(*this, design, [this](WindowCommand command) { m_logic->command(command); });
+    setAcceptDrops(true);
+    Form_Load();
 }
 
-void frmMain::connectHandlers()
+MainWindowLogic& frmMain::logic()
 {
-    connect(cmdRun, &QPushButton::clicked, this, &frmMain::cmdRun_Click);
-    connect(mnuRun, &QAction::triggered, this, &frmMain::mnuRun_Click);
-    connect(mnuReCombine, &QAction::triggered, this, &frmMain::mnuReCombine_Click);
-    connect(mnuExport, &QAction::triggered, this, &frmMain::mnuExport_Click);
-    connect(mnuAbout, &QAction::triggered, this, &frmMain::mnuAbout_Click);
-    connect(mnuExit, &QAction::triggered, this, &frmMain::mnuExit_Click);
+    return *m_logic;
 }
 
 void frmMain::Form_Load()
@@ -107,69 +114,9 @@ void frmMain::Form_Load()
     }
 }
 
-void frmMain::cmdRun_Click()
+SplitNaming frmMain::naming()
 {
-    RunOperation(OperationKind::Split);
-}
-
-void frmMain::mnuRun_Click()
-{
-    RunOperation(OperationKind::Split);
-}
-
-void frmMain::mnuReCombine_Click()
-{
-    RunOperation(OperationKind::Recombine);
-}
-
-void frmMain::mnuExport_Click()
-{
-    RunOperation(OperationKind::Export);
-}
-
-void frmMain::mnuAbout_Click()
-{
-    if (m_ending)
-        return;
-    frmAbout about(this);
-    about.exec();
-}
-
-void frmMain::mnuExit_Click()
-{
-    close();
-}
-
-void frmMain::closeEvent(QCloseEvent* event)
-{
-    // Ending stops a running job at its next yield; the files it has written stay as they are.
-    m_ending = true;
-    event->accept();
-}
-
-void frmMain::RunOperation(OperationKind kind)
-{
-    if (m_busy || m_ending)
-        return;
-    m_busy = true;
-    m_pacing.start();
-    tessely::RunOperation(kind, *this, *m_fs, *this);
-    m_busy = false;
-}
-
-bool frmMain::isBusy() const
-{
-    return m_busy;
-}
-
-Selection frmMain::showOpen(const DialogSetup& setup)
-{
-    return m_cdcSource->showOpen(this, setup);
-}
-
-void frmMain::showMessage(const Message& message)
-{
-    m_messages->show(this, message);
+    return optNaming[1]->isChecked() ? SplitNaming::FromContact : SplitNaming::Numbered;
 }
 
 void frmMain::showStatus(bool visible)
@@ -177,36 +124,59 @@ void frmMain::showStatus(bool visible)
     lblStatus->setVisible(visible);
 }
 
-void frmMain::setStatus(std::uint64_t number)
+void frmMain::setStatusCaption(const std::string& caption)
 {
-    m_pacing.setStatus(number);
+    lblStatus->setText(qtText(caption));
+    placeControl(*lblStatus, frmMainDescription());
 }
 
-bool frmMain::yield()
+bool frmMain::handleEvents()
 {
-    if (m_ending)
-        return false;
-    if (m_pacing.due()) {
-        if (const auto caption = m_pacing.takeCaption())
-            lblStatus->setText(qtText(*caption));
-        QCoreApplication::processEvents();
-    }
-    return !m_ending;
+    QCoreApplication::processEvents();
+    return true;
 }
 
-bool frmMain::stopRequested()
+void frmMain::showAbout()
 {
-    return m_ending;
+    frmAbout about(this);
+    about.exec();
 }
 
-bool frmMain::nameFromContact()
+void frmMain::closeWindow()
 {
-    return optNaming[1]->isChecked();
+    close();
 }
 
-Date frmMain::today()
+void frmMain::destroyWindow()
 {
-    return localToday();
+}
+
+void frmMain::closeEvent(QCloseEvent* event)
+{
+    m_logic->closing();
+    event->accept();
+}
+
+void frmMain::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (m_logic->takesFiles() && !draggedFiles(*event->mimeData()).empty())
+        event->acceptProposedAction();
+}
+
+void frmMain::dragMoveEvent(QDragMoveEvent* event)
+{
+    if (m_logic->takesFiles() && !draggedFiles(*event->mimeData()).empty())
+        event->acceptProposedAction();
+}
+
+void frmMain::dropEvent(QDropEvent* event)
+{
+    const std::vector<std::string> paths = draggedFiles(*event->mimeData());
+    if (paths.empty())
+        return;
+    event->acceptProposedAction();
+    // The job runs once the drop has ended, so the program the files came from is not kept waiting.
+    QTimer::singleShot(0, this, [this, paths] { m_logic->openFiles(paths, FileSource::Drop); });
 }
 
 } // namespace tessely

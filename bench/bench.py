@@ -10,8 +10,11 @@ export against the C export floor, the recombined file against cat.
 Creating files on the disk is slow and noisy (100,000 files take 10-20 s each run), so by default only the
 10,000-contact file runs there; --disk-sizes adds more.
 
+With --baseline, the tessely-cli of another build (main's, say) runs beside this one in every group, in
+the same repetitions, so the two are compared in one run.
+
 Usage: bench.py --bin BUILD/bin [--sizes 10000,100000] [--disk-sizes 10000] [--reps 3] [--places disk,tmpfs] [--lf]
-                [--same-name 5000] [--report FILE] [--keep]
+                [--same-name 5000] [--baseline OTHER/bin] [--report FILE] [--keep]
 """
 
 import argparse
@@ -159,12 +162,14 @@ def main():
     parser.add_argument("--same-name", type=int, default=5000,
                         help="contacts in the file whose contacts share one name (0: skip)")
     parser.add_argument("--groups", default="split,named,export,recombine")
+    parser.add_argument("--baseline", help="the folder of another build's tessely-cli to measure beside this one")
     parser.add_argument("--report", help="also write the table to this file")
     parser.add_argument("--keep", action="store_true", help="keep the temporary folders")
     args = parser.parse_args()
 
     args.bin = os.path.abspath(args.bin)
     cli = os.path.join(args.bin, "tessely-cli")
+    base = os.path.join(os.path.abspath(args.baseline), "tessely-cli") if args.baseline else None
     floor_split = os.path.join(args.bin, "tessely_floor_split")
     floor_export = os.path.join(args.bin, "tessely_floor_export")
     groups = set(args.groups.split(","))
@@ -217,11 +222,19 @@ def main():
                 if not same:
                     split_tools.append(Tool("tessely-cli split", lambda w: ([cli, "split", own("t")], w),
                                             lambda w: os.path.join(w, "t", "Split-vCards")))
+                if not same and base:
+                    split_tools.append(Tool("baseline split", lambda w: ([base, "split", own("bt")], w),
+                                            lambda w: os.path.join(w, "bt", "Split-vCards")))
                 if named:
                     split_tools.append(Tool("tessely-cli split --naming=contact",
                                             lambda w: ([cli, "split", "--naming=contact", own("n")], w),
                                             lambda w: os.path.join(w, "n", "Split-vCards"),
                                             versus="C floor, final names"))
+                    if base:
+                        split_tools.append(Tool("baseline split --naming=contact",
+                                                lambda w: ([base, "split", "--naming=contact", own("bn")], w),
+                                                lambda w: os.path.join(w, "bn", "Split-vCards"),
+                                                versus="C floor, final names"))
                     split_tools.append(Tool("C floor, final names",
                                             lambda w: ([floor_split, source, os.path.join(w, "floor-n"), "--names"], w),
                                             lambda w: os.path.join(w, "floor-n"), floor=same))
@@ -261,6 +274,8 @@ def main():
                                   lambda w: os.path.join(w, "e", "Split-vCards")),
                              Tool("C export floor", lambda w: ([floor_export, source, os.path.join(w, "xf")], w),
                                   lambda w: os.path.join(w, "xf"), floor=True),
+                             ] + ([Tool("baseline export", lambda w: ([base, "export", own("be")], w),
+                                        lambda w: os.path.join(w, "be", "Split-vCards"))] if base else []) + [
                              Tool("Python csv", lambda w: ([sys.executable, os.path.join(HERE, "baseline_export.py"),
                                                             source, os.path.join(w, "py")], w),
                                   lambda w: os.path.join(w, "py"))]
@@ -282,6 +297,8 @@ def main():
                     names = sorted(os.listdir(parts))
                     tools = [Tool("tessely-cli recombine", lambda w: ([cli, "recombine"] + names, parts),
                                   lambda w: os.path.join(w, "unused-r")),
+                             ] + ([Tool("baseline recombine", lambda w: ([base, "recombine"] + names, parts),
+                                        lambda w: os.path.join(w, "unused-r"))] if base else []) + [
                              Tool("cat", lambda w: (["sh", "-c", 'cat "$@" > ../cat-out/all.vcf', "cat"] + names,
                                                     parts),
                                   lambda w: os.path.join(w, "cat-out"), floor=True)]
@@ -291,7 +308,9 @@ def main():
                             if n.endswith("CONBINED_CONTACTS.vcf"):
                                 os.unlink(os.path.join(parts, n))
                         return os.path.join(w, "unused-r")
-                    tools[0].output = clear_recombined
+                    for tool in tools:
+                        if tool.name.endswith("recombine"):
+                            tool.output = clear_recombined
                     print(f"# recombine {len(names)} files on {place}", file=sys.stderr)
                     measure(tools, work, args.reps)
                     joined = [n for n in os.listdir(parts) if n.endswith("CONBINED_CONTACTS.vcf")]

@@ -2,8 +2,6 @@
 // chain that tests every earlier "-#N" variant again, in a fresh folder each (in memory when /dev/shm is
 // there). Usage: bench_naming [contacts]
 
-#include "split/ContactLines.h"
-#include "split/NameFromContact.h"
 #include "split/NextFreeFileName.h"
 #include "split/SplitContacts.h"
 #include "tests/support/ForwardingFileSystem.h"
@@ -22,7 +20,7 @@ namespace
 
 using namespace tessely;
 
-class NamingHost final : public JobHost
+class SilentHost final : public JobHost
 {
 public:
     void showStatus(bool) override
@@ -38,10 +36,6 @@ public:
     bool stopRequested() override
     {
         return false;
-    }
-    bool nameFromContact() override
-    {
-        return true;
     }
     Date today() override
     {
@@ -83,8 +77,9 @@ double secondsSince(std::chrono::steady_clock::time_point start)
 void plainChainSplit(FileSystem& fs, const std::string& location, unsigned long contacts)
 {
     fs.createFolder(location, 0777);
+    const auto folder = fs.lockFolder(location);
     for (unsigned long number = 1; number <= contacts; ++number) {
-        test::plainChainWrite(fs, location, { "FN:Same Name", "END:VCARD" }, number, [&](const std::string& name) {
+        test::plainChainWrite(*folder, { "FN:Same Name", "END:VCARD" }, number, [&](const std::string& name) {
             return fs.pathExists(location + "/" + name);
         });
     }
@@ -104,9 +99,9 @@ int main(int argc, char** argv)
             out << "BEGIN:VCARD\r\nFN:Same Name\r\nEND:VCARD\r\n";
     }
     ProbeCounter jobFs;
-    NamingHost host;
+    SilentHost host;
     auto start = std::chrono::steady_clock::now();
-    const JobResult result = SplitContacts(jobFs, host, source);
+    const JobResult result = SplitContacts(jobFs, host, source, SplitNaming::FromContact);
     const double jobSeconds = secondsSince(start);
     std::printf("split with contact names: %lu contacts of one name in %.3f s, %llu existence tests\n",
         static_cast<unsigned long>(result.count),

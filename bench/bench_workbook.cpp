@@ -91,10 +91,12 @@ int main(int argc, char** argv)
     std::uint64_t rows = 0;
     std::uint64_t cellCount = 0;
     try {
+        std::unique_ptr<tessely::HeldFolder> folder;
         std::unique_ptr<tessely::WorkbookTable> workbook;
         if (!parseOnly) {
+            folder = tessely::localFileSystem().lockFolder(argv[2]);
             workbook = std::make_unique<tessely::WorkbookTable>(
-                tessely::localFileSystem(), tessely::joinPath(argv[2], tessely::workbookFileName), columns);
+                tessely::localFileSystem(), *folder, tessely::workbookFileName, columns);
         }
         do {
             ++rows;

@@ -1,9 +1,11 @@
 /* A plain C floor for the raw-format CSV export: maps the input and reads it twice, once to collect the
- * distinct field names in order of first appearance and once to write one row per contact, so that
- * only one contact is held at a time. Lines are normalised as Tessely does (commas deleted, ";" made a
- * space, upper case, spaces trimmed), but upper-casing covers ASCII letters only. Line ends are found
- * with memchr, the first pass normalises only the part before a line's first colon, and the table goes
- * out through one large buffer with plain write calls.
+ * columns in order of first appearance and once to write one row per contact, so that only one contact
+ * is held at a time. A folded line (one that starts with a space or a tab) continues the line before it;
+ * lines are then normalised as Tessely does (commas deleted, ";" made a space, upper case, spaces
+ * trimmed), but upper-casing covers ASCII letters only and every line is taken as UTF-8. A field that a
+ * contact holds again gets a column of its own ("EMAIL (2)"). Cards nested after AGENT lines are not
+ * looked for. Line ends are found with memchr, the first pass normalises only the part before a line's
+ * first colon, and the table goes out through one large buffer with plain write calls.
  * Usage: floor_export INPUT OUTDIR   (writes OUTDIR/Contacts_Export.csv) */
 #include <fcntl.h>
 #include <stdint.h>
@@ -95,11 +97,20 @@ static char* scratch; /* the current contact's normalised entries, one after ano
 static size_t scratchUsed, scratchSize;
 static size_t *entryStart, entryCount, entryLimit;
 
-static char** names;
-static size_t* nameLength;
-static size_t nameCount, nameLimit;
-static uint32_t* slots; /* hash table of name indexes + 1 */
-static size_t slotCount = 1024;
+/* A table of texts found by hash: the field names, and the columns, whose key is the field name followed
+ * by a byte 1 and the occurrence for the second and later ones. */
+typedef struct {
+    char** text;
+    size_t* length;
+    size_t count, limit;
+    uint32_t* slots; /* indexes + 1 */
+    size_t slotCount;
+} Table;
+static Table names, columns;
+static size_t* columnOccurrence; /* for each column */
+static unsigned long* seenIn; /* for each field name: the contact it was last seen in, and how often */
+static size_t* seenCount;
+static size_t seenLimit;
 
 static void* grow(void* block, size_t* limit, size_t element)
 {
@@ -118,36 +129,74 @@ static uint32_t hash(const char* p, size_t n)
     return h;
 }
 
-static long findName(const char* p, size_t n, int add)
+static long find(Table* t, const char* p, size_t n, int add)
 {
-    size_t i = hash(p, n) & (slotCount - 1);
-    for (; slots[i]; i = (i + 1) & (slotCount - 1)) {
-        size_t k = slots[i] - 1;
-        if (nameLength[k] == n && memcmp(names[k], p, n) == 0)
+    if (!t->slots) {
+        t->slotCount = 1024;
+        t->slots = calloc(t->slotCount, sizeof *t->slots);
+    }
+    size_t i = hash(p, n) & (t->slotCount - 1);
+    for (; t->slots[i]; i = (i + 1) & (t->slotCount - 1)) {
+        size_t k = t->slots[i] - 1;
+        if (t->length[k] == n && memcmp(t->text[k], p, n) == 0)
             return (long)k;
     }
     if (!add)
         return -1;
-    if (nameCount == nameLimit) {
-        names = grow(names, &nameLimit, sizeof *names);
-        nameLength = realloc(nameLength, nameLimit * sizeof *nameLength);
+    if (t->count == t->limit) {
+        t->text = grow(t->text, &t->limit, sizeof *t->text);
+        t->length = realloc(t->length, t->limit * sizeof *t->length);
     }
-    names[nameCount] = malloc(n + 1);
-    memcpy(names[nameCount], p, n);
-    nameLength[nameCount] = n;
-    slots[i] = (uint32_t)++nameCount;
-    if (nameCount * 2 > slotCount) { /* rehash */
-        free(slots);
-        slotCount *= 2;
-        slots = calloc(slotCount, sizeof *slots);
-        for (size_t k = 0; k < nameCount; ++k) {
-            size_t j = hash(names[k], nameLength[k]) & (slotCount - 1);
-            while (slots[j])
-                j = (j + 1) & (slotCount - 1);
-            slots[j] = (uint32_t)(k + 1);
+    t->text[t->count] = malloc(n + 1);
+    memcpy(t->text[t->count], p, n);
+    t->length[t->count] = n;
+    t->slots[i] = (uint32_t)++t->count;
+    if (t->count * 2 > t->slotCount) { /* rehash */
+        free(t->slots);
+        t->slotCount *= 2;
+        t->slots = calloc(t->slotCount, sizeof *t->slots);
+        for (size_t k = 0; k < t->count; ++k) {
+            size_t j = hash(t->text[k], t->length[k]) & (t->slotCount - 1);
+            while (t->slots[j])
+                j = (j + 1) & (t->slotCount - 1);
+            t->slots[j] = (uint32_t)(k + 1);
         }
     }
-    return (long)(nameCount - 1);
+    return (long)(t->count - 1);
+}
+
+/* The column of an entry of contact `contact` named `name`: its field name's first column, or for its
+ * k-th occurrence in the contact the column "NAME (k)". */
+static long findColumn(Slice name, unsigned long contact, int add)
+{
+    long field = find(&names, name.text, name.length, add);
+    if (field < 0)
+        return -1;
+    if ((size_t)field >= seenLimit) {
+        size_t old = seenLimit;
+        while ((size_t)field >= seenLimit)
+            seenLimit = seenLimit ? seenLimit * 2 : 1024;
+        seenIn = realloc(seenIn, seenLimit * sizeof *seenIn);
+        seenCount = realloc(seenCount, seenLimit * sizeof *seenCount);
+        memset(seenIn + old, 0, (seenLimit - old) * sizeof *seenIn);
+    }
+    if (seenIn[field] != contact) {
+        seenIn[field] = contact;
+        seenCount[field] = 0;
+    }
+    size_t occurrence = ++seenCount[field];
+    char key[4096 + 32];
+    size_t n = name.length < 4096 ? name.length : 4096;
+    memcpy(key, name.text, n);
+    if (occurrence > 1)
+        n += (size_t)snprintf(key + n, 32, "\001%zu", occurrence);
+    size_t before = columns.count;
+    long column = find(&columns, key, n, add);
+    if (columns.count > before) {
+        columnOccurrence = realloc(columnOccurrence, columns.limit * sizeof *columnOccurrence);
+        columnOccurrence[column] = occurrence;
+    }
+    return column;
 }
 
 static Slice trim(const char* p, const char* e)
@@ -185,6 +234,28 @@ static Slice normalise(const char* p, const char* e)
     return s;
 }
 
+/* True when the line, trimmed of spaces, reads `word` in any letter case. */
+static int reads(const char* p, const char* e, const char* word)
+{
+    Slice s = trim(p, e);
+    size_t n = strlen(word);
+    return s.length == n && strncasecmp(s.text, word, n) == 0;
+}
+
+/* The start of the line after the one that ends at eol. */
+static const char* afterEnd(const char* eol)
+{
+    const char* next = eol;
+    if (next < dataEnd && *next == '\r')
+        ++next;
+    if (next < dataEnd && *next == '\n' && (next == eol || next[-1] == '\r'))
+        ++next;
+    return next;
+}
+
+static char* joined; /* a line and the lines folded after it */
+static size_t joinedSize;
+
 /* Reads the next contact into the entries; 0 at the end of the input. With namesOnly, only the part of a
  * line before its first colon is normalised, which is all the first pass needs. */
 static int nextContact(const char** cursor, int namesOnly)
@@ -195,40 +266,63 @@ static int nextContact(const char** cursor, int namesOnly)
     entryCount = 0;
     while (p < dataEnd) {
         const char* eol = lineEnd(p);
-        const char* next = eol;
-        if (next < dataEnd && *next == '\r')
-            ++next;
-        if (next < dataEnd && *next == '\n' && (next == eol || next[-1] == '\r'))
-            ++next;
+        const char* next = afterEnd(eol);
         if (!inside) {
-            Slice s = trim(p, eol);
-            inside = s.length == 11 && strncasecmp(s.text, "BEGIN:VCARD", 11) == 0;
-        } else {
-            const char* cut = eol;
-            if (namesOnly) {
-                const char* colon = memchr(p, ':', (size_t)(eol - p));
-                /* a colon-less line holds no name; "END:VCARD" is told by its name part */
-                if (!colon) {
-                    p = next;
-                    continue;
-                }
-                Slice name = trim(p, colon);
-                if (!(name.length == 3 && strncasecmp(name.text, "END", 3) == 0))
-                    cut = colon + 1;
+            inside = reads(p, eol, "BEGIN:VCARD");
+            p = next;
+            continue;
+        }
+        if (reads(p, eol, "END:VCARD")) {
+            *cursor = next;
+            return 1;
+        }
+        if (reads(p, eol, "BEGIN:VCARD")) {
+            *cursor = p;
+            return 1;
+        }
+        /* The lines folded after this one, unless one of them opens or closes a contact. */
+        const char* start = p;
+        const char* end = eol;
+        size_t used = 0;
+        while (next < dataEnd && (*next == ' ' || *next == '\t')) {
+            const char* foldEnd = lineEnd(next);
+            if (reads(next, foldEnd, "END:VCARD") || reads(next, foldEnd, "BEGIN:VCARD"))
+                break;
+            if (used == 0) {
+                used = (size_t)(eol - p);
+                if (used + 1 > joinedSize)
+                    joined = realloc(joined, joinedSize = 2 * used + 4096);
+                memcpy(joined, p, used);
             }
-            Slice s = normalise(p, cut);
-            if (memchr(s.text, ':', s.length)) {
-                if (entryCount == entryLimit)
-                    entryStart = grow(entryStart, &entryLimit, sizeof *entryStart);
-                entryStart[entryCount++] = scratchUsed;
-                scratchUsed += s.length;
-            } else if (entryCount > 0) {
-                scratchUsed += s.length; /* glued to the end of the last entry */
+            size_t more = (size_t)(foldEnd - next) - 1;
+            if (used + more > joinedSize)
+                joined = realloc(joined, joinedSize = 2 * (used + more) + 4096);
+            memcpy(joined + used, next + 1, more);
+            used += more;
+            next = afterEnd(foldEnd);
+        }
+        if (used) {
+            start = joined;
+            end = joined + used;
+        }
+        const char* cut = end;
+        if (namesOnly) {
+            const char* colon = memchr(start, ':', (size_t)(end - start));
+            /* a colon-less line holds no name */
+            if (!colon) {
+                p = next;
+                continue;
             }
-            if (s.length == 9 && memcmp(s.text, "END:VCARD", 9) == 0) {
-                *cursor = next;
-                return 1;
-            }
+            cut = colon + 1;
+        }
+        Slice s = normalise(start, cut);
+        if (memchr(s.text, ':', s.length)) {
+            if (entryCount == entryLimit)
+                entryStart = grow(entryStart, &entryLimit, sizeof *entryStart);
+            entryStart[entryCount++] = scratchUsed;
+            scratchUsed += s.length;
+        } else if (entryCount > 0) {
+            scratchUsed += s.length; /* glued to the end of the last entry */
         }
         p = next;
     }
@@ -243,14 +337,6 @@ static void entryParts(size_t k, Slice* name, Slice* value)
     const char* colon = memchr(begin, ':', (size_t)(end - begin));
     *name = trim(begin, colon);
     *value = trim(colon + 1, end);
-}
-
-static int isEnd(size_t k)
-{
-    Slice name, value;
-    entryParts(k, &name, &value);
-    return k + 1 == entryCount && name.length == 3 && memcmp(name.text, "END", 3) == 0 && value.length == 5
-        && memcmp(value.text, "VCARD", 5) == 0;
 }
 
 int main(int argc, char** argv)
@@ -270,7 +356,6 @@ int main(int argc, char** argv)
         return 1;
     dataEnd = data + info.st_size;
     nextCr = nextLf = data - 1;
-    slots = calloc(slotCount, sizeof *slots);
 
     const char* cursor = data;
     unsigned long contacts = 0;
@@ -278,10 +363,8 @@ int main(int argc, char** argv)
         ++contacts;
         for (size_t k = 0; k < entryCount; ++k) {
             Slice name, value;
-            if (isEnd(k))
-                break;
             entryParts(k, &name, &value);
-            findName(name.text, name.length, 1);
+            findColumn(name, contacts, 1);
         }
     }
 
@@ -292,25 +375,36 @@ int main(int argc, char** argv)
         perror(path);
         return 1;
     }
-    for (size_t k = 0; k < nameCount; ++k) {
+    for (size_t k = 0; k < columns.count; ++k) {
         if (k)
             put(",", 1);
-        putCell(names[k], nameLength[k]);
+        char header[4096 + 32];
+        size_t n = columns.length[k];
+        if (columnOccurrence[k] > 1) {
+            n = (size_t)((const char*)memchr(columns.text[k], 1, n) - columns.text[k]);
+            memcpy(header, columns.text[k], n);
+            n += (size_t)snprintf(header + n, 32, " (%zu)", columnOccurrence[k]);
+            putCell(header, n);
+        } else {
+            putCell(columns.text[k], n);
+        }
     }
     put("\r\n", 2);
-    Slice* row = calloc(nameCount + 1, sizeof *row);
+    Slice* row = calloc(columns.count + 1, sizeof *row);
     cursor = data;
     nextCr = nextLf = data - 1;
+    contacts = 0;
+    if (seenLimit)
+        memset(seenIn, 0, seenLimit * sizeof *seenIn);
     while (nextContact(&cursor, 0)) {
-        memset(row, 0, (nameCount + 1) * sizeof *row);
+        ++contacts;
+        memset(row, 0, (columns.count + 1) * sizeof *row);
         for (size_t k = 0; k < entryCount; ++k) {
             Slice name, value;
-            if (isEnd(k))
-                break;
             entryParts(k, &name, &value);
-            row[findName(name.text, name.length, 0)] = value;
+            row[findColumn(name, contacts, 0)] = value;
         }
-        for (size_t k = 0; k < nameCount; ++k) {
+        for (size_t k = 0; k < columns.count; ++k) {
             if (k)
                 put(",", 1);
             putCell(row[k].text, row[k].length);

@@ -5,16 +5,21 @@
 #include "platform/Paths.h"
 #include "platform/Version.h"
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <ostream>
 #include <system_error>
+#include <utility>
 
 namespace tessely
 {
 namespace
 {
 
+// The help texts. Where Linux and Windows differ, "{/}" stands for the folder separator, "{help}" for the
+// ways to ask for help, "{file}" for an example file with its folder and "{stop}" for the lines of the
+// statuses of a stopped job; `helpText` puts in each system's own.
 constexpr const char* usageText = R"(Usage: tessely-cli COMMAND [OPTIONS] FILE...
 
 Split a multi-contact vCard file into one file per contact, join vCard files
@@ -24,17 +29,17 @@ Commands:
   split [--naming=number|contact] FILE
                      write each contact of FILE to its own file in the
                      Split-vCards folder beside FILE (contact0001.vcf, ...)
-  export FILE        write Split-vCards/Contacts_Export.csv beside FILE
+  export FILE        write Split-vCards{/}Contacts_Export.csv beside FILE
   recombine FILE FILE [FILE...]
                      join files of one folder, in the order given, into
                      mm-dd-yyyy_CONBINED_CONTACTS.vcf in that folder
 
 Options:
-  -h, --help         show this help (COMMAND --help: that command's help)
+  {help}show this help (COMMAND --help: that command's help)
   --version          show the version
 
 Example:
-  tessely-cli split --naming=contact ~/phone/contacts.vcf
+  tessely-cli split --naming=contact {file}
 )";
 
 constexpr const char* exitStatusText = R"(
@@ -43,8 +48,7 @@ Exit status:
   1  nothing to process (fewer than two contacts or files), or the job failed
   2  bad usage
   3  a file or folder that cannot be read or written
-  129, 130, 143  stopped by SIGHUP, SIGINT or SIGTERM
-)";
+{stop})";
 
 constexpr const char* splitHelp = R"(Usage: tessely-cli split [--naming=number|contact] FILE
 
@@ -56,7 +60,7 @@ Options:
                      (the default)
   --naming=contact   name each file from the contact's formatted name, name,
                      title or e-mail address; a taken name gets "-#1", "-#2"...
-  -h, --help         show this help
+  {help}show this help
 
 Example:
   tessely-cli split --naming=number contacts.vcf
@@ -65,11 +69,11 @@ Example:
 constexpr const char* exportHelp = R"(Usage: tessely-cli export FILE
 
 Write every raw field of the contacts in FILE into the table
-Split-vCards/Contacts_Export.csv beside FILE: one column per distinct field
+Split-vCards{/}Contacts_Export.csv beside FILE: one column per distinct field
 name, one row per contact.
 
 Options:
-  -h, --help         show this help
+  {help}show this help
 
 Example:
   tessely-cli export contacts.vcf
@@ -82,19 +86,37 @@ mm-dd-yyyy_CONBINED_CONTACTS.vcf (today's date) in that folder, with an empty
 line between two files. The files must all be in one folder.
 
 Options:
-  -h, --help         show this help
+  {help}show this help
 
 Example:
-  tessely-cli recombine Split-vCards/contact0001.vcf Split-vCards/contact0002.vcf
+  tessely-cli recombine Split-vCards{/}contact0001.vcf Split-vCards{/}contact0002.vcf
 )";
+
+/// A help text in the conventions of the system it is shown on.
+std::string helpText(std::string text, bool windows)
+{
+    const std::pair<const char*, const char*> words[] = {
+        { "{/}", windows ? "\\" : "/" },
+        { "{help}", windows ? "-h, --help, /?     " : "-h, --help         " },
+        { "{file}", windows ? "C:\\Users\\Ann\\Documents\\contacts.vcf" : "~/phone/contacts.vcf" },
+        { "{stop}",
+            windows ? "  130  stopped by Ctrl+C or Ctrl+Break\n"
+                      "  129  stopped by closing the console window\n"
+                      "  143  stopped by signing out or shutting down\n"
+                    : "  129, 130, 143  stopped by SIGHUP, SIGINT or SIGTERM\n" },
+    };
+    for (const auto& [token, word] : words)
+        for (std::size_t at = text.find(token); at != std::string::npos; at = text.find(token, at))
+            text.replace(at, std::string_view(token).size(), word);
+    return text;
+}
 
 /// Reports progress on the terminal at most ten times a second, so a fast job is not slowed by drawing.
 class CliHost final : public JobHost
 {
 public:
-    CliHost(CliEnvironment& env, bool nameFromContact)
+    explicit CliHost(CliEnvironment& env)
         : m_env(env)
-        , m_nameFromContact(nameFromContact)
     {
     }
 
@@ -124,10 +146,6 @@ public:
     {
         return m_env.stopSignal != nullptr && m_env.stopSignal() != 0;
     }
-    bool nameFromContact() override
-    {
-        return m_nameFromContact;
-    }
     Date today() override
     {
         return m_env.today();
@@ -135,26 +153,20 @@ public:
 
 private:
     CliEnvironment& m_env;
-    bool m_nameFromContact;
     bool m_drawn = false;
     std::chrono::steady_clock::time_point m_lastDraw;
 };
 
-/// Hands the command line's selection to the controller and prints its messages: the title on the first
-/// line, then the text.
-class CliUi final : public OperationUi
+/// Prints the controller's messages: the title on the first line, then the text; a success on standard
+/// output, anything else on standard error.
+class CliMessages final : public MessageSink
 {
 public:
-    CliUi(CliEnvironment& env, Selection selection)
+    explicit CliMessages(CliEnvironment& env)
         : m_env(env)
-        , m_selection(std::move(selection))
     {
     }
 
-    Selection showOpen(const DialogSetup& /*setup*/) override
-    {
-        return m_selection;
-    }
     void showMessage(const Message& message) override
     {
         std::ostream& stream = message.icon == MessageIcon::Information ? m_env.out : m_env.err;
@@ -163,7 +175,6 @@ public:
 
 private:
     CliEnvironment& m_env;
-    Selection m_selection;
 };
 
 int usageError(CliEnvironment& env, const std::string& problem)
@@ -187,13 +198,15 @@ std::string baseFolder(const CliEnvironment& env)
     return current.u8string();
 }
 
-/// The file's path as given, put after the base folder when it is relative. Nothing else is changed: "." and
+/// The file's path as given, put after the base folder when it is relative. With Windows conventions every
+/// "/" becomes "\", so the paths in messages read as Windows writes them. Nothing else is changed: "." and
 /// ".." are left for the system to resolve after the links before them, as it does when it opens the file.
-std::string absolutePath(const std::string& base, const std::string& file)
+std::string absolutePath(const CliEnvironment& env, const std::string& base, const std::string& file)
 {
-    if (base.empty() || !isRelativePath(file))
-        return file;
-    return joinPath(base, file);
+    std::string path = base.empty() || !isRelativePath(file) ? file : joinPath(base, file);
+    if (env.windows)
+        std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
 }
 
 /// Checks that a regular file is at `path`; throws FileError with the reason otherwise.
@@ -214,7 +227,7 @@ void requireInputFile(FileSystem& fs, const std::string& path)
 
 /// The selection of the files to recombine. They must be in one folder: their parent folders, links
 /// resolved, must be the same; the selection's folder is the first file's, as given.
-Selection recombineSelection(FileSystem& fs, const std::string& base, const std::vector<std::string>& files)
+Selection recombineSelection(const CliEnvironment& env, const std::string& base, const std::vector<std::string>& files)
 {
     Selection selection;
     std::string realFolder;
@@ -224,11 +237,12 @@ Selection recombineSelection(FileSystem& fs, const std::string& base, const std:
     // Each file is checked when the job opens it: a file that cannot be read ends the job before the
     // combined file replaces anything.
     for (const std::string& file : files) {
-        const std::string path = absolutePath(base, file);
-        const std::string folder = GetParentFolderName(path);
+        const std::string path = absolutePath(env, base, file);
+        // A bare name, left relative when the current folder has no usable path, is in the current folder.
+        const std::string folder = Selection::ofPath(path).folder;
         if (folder != lastFolder || lastReal.empty()) {
             lastFolder = folder;
-            lastReal = fs.realFolder(openableFolder(folder));
+            lastReal = env.fs.realFolder(openableFolder(folder));
         }
         const std::string& real = lastReal;
         if (selection.names.empty()) {
@@ -254,7 +268,6 @@ int exitStatusFor(Outcome outcome, const CliEnvironment& env)
         if (env.stopSignal != nullptr && env.stopSignal() != 0)
             return 128 + env.stopSignal();
         return exitNothingOrFailed;
-    case Outcome::Cancelled:
     case Outcome::NothingToProcess:
     case Outcome::Failed:
         return exitNothingOrFailed;
@@ -262,9 +275,28 @@ int exitStatusFor(Outcome outcome, const CliEnvironment& env)
     return exitNothingOrFailed;
 }
 
-bool isHelp(const std::string& arg)
+bool isHelp(const CliEnvironment& env, const std::string& arg)
 {
-    return arg == "--help" || arg == "-h";
+    return arg == "--help" || arg == "-h" || (env.windows && arg == "/?");
+}
+
+/// The status of a run whose messages are all written: a message that could not be written (a full disk,
+/// a closed pipe) is a failure like any other.
+int finish(CliEnvironment& env, int status)
+{
+    env.out.flush();
+    if (!env.out) {
+        env.err << "tessely-cli: cannot write the message to standard output\n";
+        return status == exitSuccess ? exitFileError : status;
+    }
+    return status;
+}
+
+/// Shows a help text, the exit statuses after it.
+int showHelp(CliEnvironment& env, const char* text)
+{
+    env.out << helpText(text, env.windows) << helpText(exitStatusText, env.windows);
+    return finish(env, exitSuccess);
 }
 
 } // namespace
@@ -274,13 +306,11 @@ int runCli(const std::vector<std::string>& args, CliEnvironment& env)
     if (args.empty())
         return usageError(env, "missing command");
     const std::string& command = args[0];
-    if (isHelp(command) || command == "help") {
-        env.out << usageText << exitStatusText;
-        return exitSuccess;
-    }
+    if (isHelp(env, command) || command == "help")
+        return showHelp(env, usageText);
     if (command == "--version") {
         env.out << "tessely " << versionText << '\n';
-        return exitSuccess;
+        return finish(env, exitSuccess);
     }
 
     OperationKind kind {};
@@ -298,23 +328,22 @@ int runCli(const std::vector<std::string>& args, CliEnvironment& env)
         return usageError(env, "unknown command '" + command + "'");
     }
 
-    bool nameFromContact = false;
+    OperationRequest request;
+    request.kind = kind;
     std::vector<std::string> files;
     bool optionsDone = false;
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        if (!optionsDone && isHelp(arg)) {
-            env.out << help << exitStatusText;
-            return exitSuccess;
-        }
+        if (!optionsDone && isHelp(env, arg))
+            return showHelp(env, help);
         if (!optionsDone && arg == "--") {
             optionsDone = true;
         } else if (!optionsDone && kind == OperationKind::Split && arg.rfind("--naming=", 0) == 0) {
             const std::string naming = arg.substr(9);
             if (naming == "number")
-                nameFromContact = false;
+                request.naming = SplitNaming::Numbered;
             else if (naming == "contact")
-                nameFromContact = true;
+                request.naming = SplitNaming::FromContact;
             else
                 return usageError(env, "unknown naming '" + naming + "' (use number or contact)");
         } else if (!optionsDone && arg.size() > 1 && arg[0] == '-') {
@@ -333,33 +362,25 @@ int runCli(const std::vector<std::string>& args, CliEnvironment& env)
     if (kind != OperationKind::Recombine && files.size() != 1)
         return usageError(env, command + " needs exactly one FILE");
 
-    Selection selection;
     try {
         // Asked once: a recombine of thousands of files would otherwise ask the system for every one.
         const std::string base = baseFolder(env);
         if (kind == OperationKind::Recombine) {
-            selection = recombineSelection(env.fs, base, files);
-            if (selection.empty())
+            request.selection = recombineSelection(env, base, files);
+            if (request.selection.empty())
                 return usageError(env, "the files to recombine must all be in one folder");
         } else {
-            selection = Selection::ofPath(absolutePath(base, files[0]));
-            requireInputFile(env.fs, selection.path());
+            request.selection = Selection::ofPath(absolutePath(env, base, files[0]));
+            requireInputFile(env.fs, request.selection.path());
         }
     } catch (const FileError& error) {
         env.err << "tessely-cli: " << error.what() << '\n';
         return exitFileError;
     }
 
-    CliUi ui(env, std::move(selection));
-    CliHost host(env, nameFromContact);
-    const int status = exitStatusFor(RunOperation(kind, ui, env.fs, host), env);
-    // A message that could not be written (a full disk, a closed pipe) is a failure like any other.
-    env.out.flush();
-    if (!env.out) {
-        env.err << "tessely-cli: cannot write the message to standard output\n";
-        return status == exitSuccess ? exitFileError : status;
-    }
-    return status;
+    CliMessages messages(env);
+    CliHost host(env);
+    return finish(env, exitStatusFor(RunOperation(request, messages, env.fs, host), env));
 }
 
 } // namespace tessely

@@ -3,6 +3,7 @@
 
 #include "platform/FileSystem.h"
 #include "platform/JobHost.h"
+#include "platform/Paths.h"
 
 #include <iosfwd>
 #include <string>
@@ -39,6 +40,9 @@ struct CliEnvironment {
     std::string workingFolder;
     /// The signal that asked the running job to stop, 0 while none did; none when not set.
     int (*stopSignal)() = nullptr;
+    /// Windows conventions: "/?" asks for help, the help shows Windows paths and words, and the paths in
+    /// messages use "\" whatever separator was typed. On by default on Windows.
+    bool windows = pathSeparator == '\\';
 };
 
 /// Runs tessely-cli with `args` (the program name excluded) and gives the exit status: those above, or 128

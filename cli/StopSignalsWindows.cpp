@@ -1,4 +1,5 @@
 #include "StopSignals.h"
+#include "platform/FileSystem.h"
 
 #include <atomic>
 #include <cstdlib>
@@ -36,9 +37,12 @@ BOOL WINAPI onConsoleEvent(DWORD event)
         return FALSE;
     }
     int none = 0;
-    // A second request goes on to the system's handler, which ends the program at once.
-    if (!received.compare_exchange_strong(none, signal))
+    // A second request goes on to the system's handler, which ends the program at once; the files the job
+    // has begun are removed first, since they would never be completed.
+    if (!received.compare_exchange_strong(none, signal)) {
+        removeUnfinishedFiles();
         return FALSE;
+    }
     if (signal == interrupt)
         return TRUE;
     // The system ends the process as soon as this returns, 5 seconds after the request at the latest: the

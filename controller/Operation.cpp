@@ -1,5 +1,7 @@
 #include "Operation.h"
 
+#include <algorithm>
+#include <cctype>
 #include <new>
 
 namespace tessely
@@ -12,6 +14,24 @@ const std::vector<FileFilter>& sourceFilters()
         { "All Files (*.*)", { "*.*" } },
     };
     return filters;
+}
+
+bool matchesFilter(const FileFilter& filter, std::string_view name)
+{
+    const auto sameLetter = [](char a, char b) {
+        return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+    };
+    for (const std::string& pattern : filter.patterns) {
+        // The patterns are "*" and an ending: "*.*" takes every name, "*.vcf" the names that end so.
+        if (pattern == "*.*" || pattern == "*")
+            return true;
+        const std::string_view ending = std::string_view(pattern).substr(pattern.rfind('*') + 1);
+        if (name.size() >= ending.size()
+            && std::equal(
+                ending.begin(), ending.end(), name.end() - static_cast<std::ptrdiff_t>(ending.size()), sameLetter))
+            return true;
+    }
+    return false;
 }
 
 DialogSetup dialogSetupFor(OperationKind kind)
@@ -82,6 +102,28 @@ Message successMessage(OperationKind kind, std::uint64_t count, const std::strin
     else if (skippedLines > 1)
         message.lines.push_back(std::to_string(skippedLines) + " lines outside any contact were not copied.");
     return message;
+}
+
+Message notVCardFilesMessage(const std::vector<std::string>& names)
+{
+    Message message { "Nothing to Process",
+        { "Only vCard files (*.vcf) can be split or recombined; nothing was started.", "Not a vCard file:" },
+        MessageIcon::Error };
+    // A few names tell the user which files they are; a thousand would not fit the box.
+    constexpr std::size_t shown = 5;
+    for (std::size_t i = 0; i < names.size() && i < shown; ++i)
+        message.lines.push_back(names[i]);
+    if (names.size() > shown)
+        message.lines.push_back("and " + std::to_string(names.size() - shown) + " more");
+    return message;
+}
+
+Message severalFoldersMessage()
+{
+    return { "Nothing to Process",
+        { "The chosen files are not all in one folder.",
+            "Please choose files of one folder for combining into a single vCard file." },
+        MessageIcon::Error };
 }
 
 Message failureMessage(OperationKind kind)

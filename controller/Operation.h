@@ -2,6 +2,7 @@
 #define TESSELY_CONTROLLER_OPERATION_H
 
 #include "platform/Selection.h"
+#include "split/SplitContacts.h"
 
 #include <cstdint>
 #include <exception>
@@ -15,6 +16,14 @@ namespace tessely
 /// The job that a command starts.
 enum class OperationKind { Split = 0, Export = 1, Recombine = 2 };
 
+/// One job asked for, with everything it needs to run: what to do, on which files, and how.
+struct OperationRequest {
+    OperationKind kind = OperationKind::Split;
+    Selection selection;
+    /// How a split names its files; the other jobs leave it alone.
+    SplitNaming naming = SplitNaming::Numbered;
+};
+
 /// How many files the open dialog lets the user choose.
 enum class SelectionMode { OneFile, SeveralFiles };
 
@@ -26,6 +35,9 @@ struct FileFilter {
 
 /// The open dialog's file types: vCard files first, all files second.
 const std::vector<FileFilter>& sourceFilters();
+
+/// True when a file's name matches one of the patterns of `filter` ("*.vcf"), letter case aside.
+bool matchesFilter(const FileFilter& filter, std::string_view name);
 
 /// How the open dialog is set up for one kind of job.
 struct DialogSetup {
@@ -57,6 +69,11 @@ Message nothingToProcessMessage(OperationKind kind);
 /// outside any contact, a last line says how many.
 Message successMessage(
     OperationKind kind, std::uint64_t count, const std::string& location, std::uint64_t skippedLines = 0);
+/// Files handed to the window (dropped on it) that are not vCard files: none of the files is taken. The
+/// message names the first few of them.
+Message notVCardFilesMessage(const std::vector<std::string>& names);
+/// Files to recombine that are not all in one folder: nothing is joined.
+Message severalFoldersMessage();
 /// The failure message of `kind`, shown when a job gives a count of 0.
 Message failureMessage(OperationKind kind);
 /// The failure message of `kind` for an error that ended the job early, followed by the error's own text

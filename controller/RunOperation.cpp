@@ -3,22 +3,24 @@
 #include "export/ExportToCsv.h"
 #include "platform/FileError.h"
 #include "recombine/RecombineFiles.h"
-#include "split/CountContacts.h"
 #include "split/SplitContacts.h"
+#include "vcard/CountContacts.h"
 
 namespace tessely
 {
 namespace
 {
 
-/// Runs the job of `kind` on the selection; gives NothingToProcess without running it when the selection
-/// holds fewer than two contacts or files.
-Outcome runJob(OperationKind kind, OperationUi& ui, FileSystem& fs, JobHost& host, const Selection& selection)
+/// Runs the job of the request; gives NothingToProcess without running it when the selection holds fewer
+/// than two contacts or files.
+Outcome runJob(const OperationRequest& request, MessageSink& messages, FileSystem& fs, JobHost& host)
 {
+    const OperationKind kind = request.kind;
+    const Selection& selection = request.selection;
     JobResult result;
     if (kind == OperationKind::Recombine) {
         if (selection.names.size() < 2) {
-            ui.showMessage(nothingToProcessMessage(kind));
+            messages.showMessage(nothingToProcessMessage(kind));
             return Outcome::NothingToProcess;
         }
         result = RecombineFiles(fs, host, selection);
@@ -29,41 +31,53 @@ Outcome runJob(OperationKind kind, OperationUi& ui, FileSystem& fs, JobHost& hos
         if (what == PathKind::Folder || what == PathKind::Other)
             throw FileError("cannot open file", source, FileErrc::NotRegularFile);
         // Two contacts are enough to know that the file is worth a job; the rest is not counted.
-        if (CountContacts(fs, source, 2) <= 1) {
-            ui.showMessage(nothingToProcessMessage(kind));
+        const std::uint64_t contacts = CountContacts(fs, host, source, 2);
+        if (host.stopRequested())
+            return Outcome::Stopped;
+        if (contacts <= 1) {
+            messages.showMessage(nothingToProcessMessage(kind));
             return Outcome::NothingToProcess;
         }
-        result = kind == OperationKind::Split ? SplitContacts(fs, host, source) : ExportToCsv(fs, host, source);
+        result = kind == OperationKind::Split ? SplitContacts(fs, host, source, request.naming)
+                                              : ExportToCsv(fs, host, source);
     }
 
     if (result.stopped)
         return Outcome::Stopped;
     if (result.count == 0) {
-        ui.showMessage(failureMessage(kind));
+        messages.showMessage(failureMessage(kind));
         return Outcome::Failed;
     }
-    ui.showMessage(successMessage(kind, result.count, result.location, result.skippedLines));
+    messages.showMessage(successMessage(kind, result.count, result.location, result.skippedLines));
     return Outcome::Succeeded;
 }
 
 } // namespace
 
-Outcome RunOperation(OperationKind kind, OperationUi& ui, FileSystem& fs, JobHost& host)
+std::optional<OperationRequest> askForRequest(OperationKind kind, OperationUi& ui)
 {
-    const Selection selection = ui.showOpen(dialogSetupFor(kind));
-    if (selection.empty())
-        return Outcome::Cancelled;
+    OperationRequest request;
+    request.kind = kind;
+    request.selection = ui.showOpen(dialogSetupFor(kind));
+    if (request.selection.empty())
+        return std::nullopt;
+    return request;
+}
+
+Outcome RunOperation(const OperationRequest& request, MessageSink& messages, FileSystem& fs, JobHost& host)
+{
+    const OperationKind kind = request.kind;
     try {
-        return runJob(kind, ui, fs, host, selection);
+        return runJob(request, messages, fs, host);
     } catch (const FileError& error) {
         if (host.stopRequested())
             return Outcome::Stopped;
-        ui.showMessage(failureMessage(kind, error));
+        messages.showMessage(failureMessage(kind, error));
         return Outcome::FileFailed;
     } catch (const std::exception& error) {
         if (host.stopRequested())
             return Outcome::Stopped;
-        ui.showMessage(failureMessage(kind, error));
+        messages.showMessage(failureMessage(kind, error));
         return Outcome::Failed;
     }
 }

@@ -1,330 +1,329 @@
 #include "ContactEntryReader.h"
 
-#include "NormalizeExportLine.h"
-#include "split/CountContacts.h"
-
 #include <algorithm>
+#include <limits>
 
 namespace tessely
 {
 namespace
 {
 
-constexpr std::string_view closingLine = "END:VCARD";
+using Visit = std::function<void(std::string_view)>;
 
-/// True when the whole line is a byte-order mark and then a line that closes a contact.
-bool closesAfterMark(std::string_view raw)
+constexpr std::uint64_t noLine = std::numeric_limits<std::uint64_t>::max();
+
+/// True when the text holds a colon and nothing but ASCII before it.
+bool asciiFieldName(std::string_view text)
 {
-    if (raw.substr(0, byteOrderMark.size()) != byteOrderMark)
-        return false;
-    return NormalizeExportLine(raw.substr(byteOrderMark.size())) == closingLine;
+    const auto colon = text.find(':');
+    unsigned char high = 0;
+    for (std::size_t i = 0; colon != std::string_view::npos && i < colon; ++i)
+        high |= static_cast<unsigned char>(text[i]);
+    return colon != std::string_view::npos && high < 0x80;
 }
 
-/// A sink that only lets the parser measure the line.
-class Measure final : public ExportLineParser::Sink
-{
-public:
-    void text(bool, std::string_view) override
-    {
-    }
-    void spaces(bool, std::uint64_t) override
-    {
-    }
-};
-
 /// Hands on one part of a line, before or after its first colon, as bytes.
-class PartVisitor final : public ExportLineParser::Sink
+class PartVisitor final : public NormalizeExportLine::Sink
 {
 public:
-    PartVisitor(bool afterColon, const std::function<void(std::string_view)>& visit)
-        : m_afterColon(afterColon)
+    PartVisitor(bool value, const Visit& visit)
+        : m_value(value)
         , m_visit(visit)
     {
     }
-    void text(bool afterColon, std::string_view bytes) override
+    void text(bool value, std::string_view bytes) override
     {
-        if (afterColon == m_afterColon)
+        if (value == m_value)
             m_visit(bytes);
     }
-    void spaces(bool afterColon, std::uint64_t count) override
+    void spaces(bool value, std::uint64_t count) override
     {
         static const std::string run(4096, ' ');
-        for (; afterColon == m_afterColon && count > 0;) {
-            const std::size_t now = static_cast<std::size_t>(std::min<std::uint64_t>(count, run.size()));
+        for (; value == m_value && count > 0;) {
+            const auto now = static_cast<std::size_t>(std::min<std::uint64_t>(count, run.size()));
             m_visit(std::string_view(run).substr(0, now));
             count -= now;
         }
     }
 
 private:
-    bool m_afterColon;
-    const std::function<void(std::string_view)>& m_visit;
+    bool m_value;
+    const Visit& m_visit;
 };
 
-/// Reads the rest of a line given in pieces through `parser`, the first piece being `piece`.
-void parseLongLine(LineReader& reader, LinePiece& piece, ExportLineParser& parser)
+/// Reads again the property line that starts at `start` and the lines folded after it, handing `take` each
+/// piece, a folded line without its first character. Gives false when no property line starts there; sets
+/// `next` to the start of the property line after it (`noLine` when the contact's property lines end).
+bool readLine(LineReader& lines, JobHost& host, std::uint64_t start, const Visit& take, std::uint64_t& next)
 {
-    parser.start();
-    parser.feed(piece.text);
-    while (!piece.last && reader.next(piece))
-        parser.feed(piece.text);
-    parser.finish();
-}
-
-bool isClosing(const ExportLineParser& parser)
-{
-    return parser.length() == closingLine.size() && parser.head() == closingLine;
-}
-
-/// Reads the line at the reader's place and hands on the part before (or after) its first colon; gives
-/// true when the line has a colon.
-bool visitLinePart(LineReader& reader, bool afterColon, const std::function<void(std::string_view)>& visit)
-{
-    LinePiece piece;
-    if (!reader.next(piece))
-        return false;
-    if (piece.last) {
-        const std::string line = NormalizeExportLine(piece.text);
-        const auto colon = line.find(':');
-        if (colon == std::string::npos) {
-            if (!afterColon)
-                visit(line);
-            return false;
+    lines.seekLine(start);
+    ContactReader contacts(lines, &host, true);
+    ContactPiece piece;
+    bool any = false;
+    next = noLine;
+    while (contacts.next(piece)) {
+        const bool folded = any && piece.role == LineRole::Property && isFolded(piece);
+        if (piece.first && !folded && (any || piece.role != LineRole::Property)) {
+            next = any && piece.role == LineRole::Property ? contacts.lineStart() : noLine;
+            return any;
         }
-        visit(trimSpaces(
-            afterColon ? std::string_view(line).substr(colon + 1) : std::string_view(line).substr(0, colon)));
-        return true;
+        take(folded ? piece.text.substr(1) : piece.text);
+        any = true;
     }
-    PartVisitor sink(afterColon, visit);
-    ExportLineParser parser(sink);
-    parseLongLine(reader, piece, parser);
-    return parser.hasColon();
+    return any;
+}
+
+/// Reads again the line that starts at `start`, unfolded, and hands `visit` its normalised value (or its
+/// field name); gives false, visiting nothing, when that line has a colon and `colon` is false, or has none
+/// and `colon` is true.
+bool visitLine(LineReader& lines,
+    JobHost& host,
+    std::uint64_t start,
+    bool colon,
+    bool value,
+    const Visit& visit,
+    std::uint64_t& next)
+{
+    // First whether the line is UTF-8 and has a colon, then the line itself.
+    Utf8Check check;
+    bool hasColon = false;
+    const auto scan = [&](std::string_view bytes) {
+        check.add(bytes);
+        hasColon = hasColon || bytes.find(':') != std::string_view::npos;
+    };
+    if (!readLine(lines, host, start, scan, next) || hasColon != colon)
+        return false;
+    PartVisitor sink(value, visit);
+    NormalizeExportLine line(sink);
+    line.start(!check.valid(), value);
+    readLine(
+        lines, host, start, [&](std::string_view bytes) { line.feed(bytes); }, next);
+    line.finish();
+    return true;
 }
 
 } // namespace
 
-ContactEntryReader::LongLine::LongLine(const ExportLimits& limits, const KeyedHash::Keys& keys)
-    : beforeHash(keys)
-    , m_limits(limits)
+ContactEntryReader::Parts::Parts(const ExportLimits& limits, const KeyedHash::Keys& keys)
+    : m_limits(limits)
     , m_keys(keys)
+    , m_hash(keys)
 {
 }
 
-void ContactEntryReader::LongLine::start(bool values)
+void ContactEntryReader::Parts::start(bool whole)
 {
-    before.clear();
-    beforeLength = 0;
-    beforeHash = KeyedHash(m_keys);
-    after.clear();
-    afterLength = 0;
-    m_values = values;
+    m_whole = whole;
+    m_field.reset();
+    m_hashing = false;
+    m_value.reset();
 }
 
-void ContactEntryReader::LongLine::text(bool afterColon, std::string_view bytes)
+void ContactEntryReader::Parts::Part::add(std::string_view bytes, std::size_t limit, bool whole)
 {
-    if (!afterColon) {
-        // All of a colon-less line is before its colon: it may be a continuation, held like a value.
-        beforeLength += bytes.size();
-        beforeHash.add(bytes);
-        const std::size_t limit = std::max(m_limits.nameBytes, m_limits.valueBytes);
-        if (before.size() < limit)
-            before.append(bytes.substr(0, limit - before.size()));
+    const std::size_t room = limit - std::min(text.size(), limit);
+    if (whole && length == 0) {
+        text = bytes.substr(0, room);
     } else {
-        afterLength += bytes.size();
-        if (m_values && after.size() < m_limits.valueBytes)
-            after.append(bytes.substr(0, m_limits.valueBytes - after.size()));
+        if (text.data() != copy.data())
+            copy.assign(text);
+        copy.append(bytes.substr(0, room));
+        text = copy;
+    }
+    length += bytes.size();
+}
+
+void ContactEntryReader::Parts::text(bool value, std::string_view bytes)
+{
+    if (value) {
+        m_value.add(bytes, m_limits.valueBytes, m_whole);
+        return;
+    }
+    // A long field name is known by its hash, made from the bytes held so far, all of it until then.
+    if (!m_hashing && m_field.length + bytes.size() > m_limits.nameBytes) {
+        m_hashing = true;
+        m_hash = KeyedHash(m_keys);
+        m_hash.add(m_field.text);
+    }
+    if (m_hashing)
+        m_hash.add(bytes);
+    // All of a colon-less line is before its colon: it may be a continuation, held like a value.
+    m_field.add(bytes, std::max(m_limits.nameBytes, m_limits.valueBytes), m_whole);
+}
+
+void ContactEntryReader::Parts::spaces(bool value, std::uint64_t count)
+{
+    static const std::string run(4096, ' ');
+    for (; count > 0;) {
+        const auto now = static_cast<std::size_t>(std::min<std::uint64_t>(count, run.size()));
+        text(value, std::string_view(run).substr(0, now));
+        count -= now;
     }
 }
 
-void ContactEntryReader::LongLine::spaces(bool afterColon, std::uint64_t count)
+HeldText ContactEntryReader::Parts::field() const
 {
-    const std::size_t room = afterColon
-        ? (m_values ? m_limits.valueBytes - std::min(after.size(), m_limits.valueBytes) : 0)
-        : std::max(m_limits.nameBytes, m_limits.valueBytes) - before.size();
-    const std::size_t held = static_cast<std::size_t>(std::min<std::uint64_t>(count, room));
-    if (!afterColon) {
-        beforeLength += count;
-        beforeHash.addSpaces(count);
-        before.append(held, ' ');
-    } else {
-        afterLength += count;
-        after.append(held, ' ');
-    }
+    if (m_field.length <= m_limits.nameBytes)
+        return { m_field.text, true, m_field.length, {} };
+    return { {}, false, m_field.length, m_hash.value() };
+}
+
+HeldText ContactEntryReader::Parts::value() const
+{
+    const bool held = m_value.length <= m_limits.valueBytes;
+    return { held ? m_value.text : std::string_view(), held, m_value.length, {} };
+}
+
+HeldText ContactEntryReader::Parts::continuation() const
+{
+    const bool held = m_field.length <= m_limits.valueBytes;
+    return { held ? m_field.text : std::string_view(), held, m_field.length, {} };
 }
 
 ContactEntryReader::ContactEntryReader(
-    LineReader& reader, const ExportLimits& limits, const KeyedHash::Keys& keys, bool values)
-    : m_reader(reader)
+    LineReader& lines, JobHost& host, const ExportLimits& limits, const KeyedHash::Keys& keys, bool values)
+    : m_contacts(lines, &host)
     , m_limits(limits)
     , m_keys(keys)
     , m_values(values)
-    , m_long(limits, m_keys)
-    , m_parser(m_long)
+    , m_utf8(limits, m_keys)
+    , m_windows1252(limits, m_keys)
 {
 }
 
 bool ContactEntryReader::next(ContactEvent& event)
 {
     for (;;) {
-        if (!m_inside) {
-            if (m_reader.atEnd())
-                return false;
-            if (readOutsideContact(m_reader, m_skipped)) {
-                m_inside = true;
-                m_hasEntry = false;
-                ++m_contacts;
+        if (!m_waiting && !m_contacts.next(m_piece))
+            return false;
+        m_waiting = false;
+        const ContactPiece& piece = m_piece;
+        const bool property = piece.role == LineRole::Property;
+        if (m_inLine && property && (!piece.first || isFolded(piece))) {
+            addToLine(piece.first ? piece.text.substr(1) : piece.text);
+            continue;
+        }
+        if (m_inLine) {
+            // The piece starts the next line: it waits while the line before it is handed on.
+            m_inLine = false;
+            m_waiting = true;
+            if (!m_ignored && endLine(m_raw, event))
+                return true;
+            continue;
+        }
+        switch (piece.role) {
+        case LineRole::Property:
+            // A folded line that continues no property (it follows the opening line, or a nested card) is
+            // dropped with the lines folded after it.
+            m_ignored = isFolded(piece);
+            m_lineStart = m_contacts.lineStart();
+            m_raw.clear();
+            m_streaming = false;
+            // Only the field names wanted: a field name in ASCII is known at its colon, and the rest of the
+            // line, folded lines included, is skipped.
+            if (!m_ignored && !m_values && asciiFieldName(piece.text)) {
+                m_inLine = !piece.last || m_contacts.mayBeFolded();
+                m_ignored = true;
+                if (endLine(piece.text.substr(0, piece.text.find(':') + 1), event))
+                    return true;
+                break;
             }
-            continue;
+            // A whole line that no folded line can follow is read at once, where it stands.
+            if (!m_ignored && piece.last && !m_contacts.mayBeFolded()) {
+                if (endLine(piece.text, event))
+                    return true;
+                break;
+            }
+            m_inLine = true;
+            addToLine(piece.text);
+            break;
+        case LineRole::Opening:
+        case LineRole::Nested:
+            // Nothing is glued to an entry across a nested card.
+            m_hasEntry = false;
+            break;
+        case LineRole::Closing:
+            if (piece.last) {
+                event.kind = ContactEvent::Kind::End;
+                return true;
+            }
+            break;
+        case LineRole::Outside:
+            break;
         }
-        // A file that ends inside a contact closes it there, so the contact still gets its row.
-        bool hasColon = false;
-        if (!readInsideLine(event, hasColon)) {
-            m_inside = false;
-            event.kind = ContactEvent::Kind::End;
-            return true;
+    }
+}
+
+void ContactEntryReader::addToLine(std::string_view bytes)
+{
+    if (m_ignored)
+        return;
+    if (!m_streaming) {
+        m_raw.append(bytes);
+        if (m_raw.size() <= m_limits.valueBytes)
+            return;
+        // Too long to hold: it is normalised both ways as it comes, until it is known which one it is.
+        m_streaming = true;
+        m_check = {};
+        for (Reading* reading : { &m_utf8, &m_windows1252 }) {
+            reading->parts.start(false);
+            reading->line.start(reading == &m_windows1252, m_values);
         }
-        if (!hasColon) {
-            // With no entry yet there is nothing to glue the text to.
-            if (!m_hasEntry || event.value.length == 0)
-                continue;
-            event.kind = ContactEvent::Kind::Continuation;
-            return true;
+        bytes = m_raw;
+    }
+    m_check.add(bytes);
+    m_utf8.line.feed(bytes);
+    m_windows1252.line.feed(bytes);
+    m_raw.clear();
+}
+
+bool ContactEntryReader::endLine(std::string_view raw, ContactEvent& event)
+{
+    Reading* reading = &m_utf8;
+    if (m_streaming) {
+        m_utf8.line.finish();
+        m_windows1252.line.finish();
+        reading = m_check.valid() ? &m_utf8 : &m_windows1252;
+    } else {
+        // Read as UTF-8, and once more as Windows-1252 when it is not UTF-8.
+        bool windows1252 = false;
+        for (;;) {
+            reading = windows1252 ? &m_windows1252 : &m_utf8;
+            reading->parts.start(true);
+            reading->line.start(windows1252, m_values);
+            reading->line.feed(raw);
+            reading->line.finish();
+            if (windows1252 || !reading->line.beyondAscii() || isValidUtf8(raw))
+                break;
+            windows1252 = true;
         }
-        m_hasEntry = true;
+    }
+    event.line = m_lineStart;
+    if (reading->line.hasColon()) {
         event.kind = ContactEvent::Kind::Entry;
+        event.field = reading->parts.field();
+        event.value = reading->parts.value();
+        m_hasEntry = true;
         return true;
     }
+    event.kind = ContactEvent::Kind::Continuation;
+    event.value = reading->parts.continuation();
+    // With no entry yet there is nothing to glue the text to; an empty line adds nothing.
+    return m_hasEntry && event.value.length > 0;
 }
 
-void ContactEntryReader::hold(HeldText& part, std::string_view text, std::size_t limit, bool hashed)
+void streamValue(LineReader& lines, JobHost& host, std::uint64_t line, const Visit& visit)
 {
-    part.length = text.size();
-    part.held = text.size() <= limit;
-    part.text = part.held ? text : std::string_view();
-    if (!part.held && hashed) {
-        KeyedHash hash(m_keys);
-        hash.add(text);
-        part.hash = hash.value();
-    }
-}
-
-bool ContactEntryReader::readInsideLine(ContactEvent& event, bool& hasColon)
-{
-    LinePiece piece;
-    if (!m_reader.next(piece))
-        return false;
-    event.line = m_reader.lineStart();
-    event.field = {};
-    if (!piece.last) {
-        readLongLine(piece);
-        if (isClosing(m_parser) || m_closing == closingLine)
-            return false;
-        hasColon = m_parser.hasColon();
-        if (!hasColon) {
-            event.value = { m_long.before, m_long.beforeLength <= m_limits.valueBytes, m_long.beforeLength, {} };
-            if (!event.value.held)
-                event.value.text = {};
-            return true;
-        }
-        event.field.length = m_long.beforeLength;
-        event.field.held = m_long.beforeLength <= m_limits.nameBytes;
-        if (event.field.held)
-            event.field.text = m_long.before;
-        else
-            event.field.hash = m_long.beforeHash.value();
-        event.value.length = m_long.afterLength;
-        event.value.held = m_values && m_long.afterLength <= m_limits.valueBytes;
-        event.value.text = event.value.held ? std::string_view(m_long.after) : std::string_view();
-        return true;
-    }
-    const std::string_view raw = piece.text;
-    if (!m_values) {
-        // The names alone: only the text before the first colon is normalised, and a colon-less line,
-        // which is no entry and cannot close the contact, is not normalised at all.
-        const auto colon = raw.find(':');
-        if (colon == std::string_view::npos) {
-            event.value = {};
-            return true;
-        }
-        const std::string_view field = normalizeExportLineInto(raw.substr(0, colon), m_line);
-        if ((field == "END" && NormalizeExportLine(raw) == closingLine) || closesAfterMark(raw))
-            return false;
-        hasColon = true;
-        hold(event.field, field, m_limits.nameBytes, true);
-        event.value = {};
-        return true;
-    }
-    const std::string_view line = normalizeExportLineInto(raw, m_line);
-    if (line == closingLine || closesAfterMark(raw))
-        return false;
-    const auto colon = line.find(':');
-    hasColon = colon != std::string_view::npos;
-    if (!hasColon) {
-        hold(event.value, line, m_limits.valueBytes, false);
-        return true;
-    }
-    hold(event.field, trimSpaces(line.substr(0, colon)), m_limits.nameBytes, true);
-    hold(event.value, trimSpaces(line.substr(colon + 1)), m_limits.valueBytes, false);
-    return true;
-}
-
-void ContactEntryReader::readLongLine(LinePiece& piece)
-{
-    m_long.start(m_values);
-    m_closing.clear();
-    m_parser.start();
-    // A line that starts with a byte-order mark closes the contact when the rest of it would.
-    Measure measure;
-    ExportLineParser withoutMark(measure);
-    const bool marked = withoutByteOrderMark(piece.text).size() != piece.text.size();
-    withoutMark.start();
-    withoutMark.feed(withoutByteOrderMark(piece.text));
-    m_parser.feed(piece.text);
-    while (!piece.last && m_reader.next(piece)) {
-        m_parser.feed(piece.text);
-        if (marked)
-            withoutMark.feed(piece.text);
-    }
-    m_parser.finish();
-    withoutMark.finish();
-    if (marked && isClosing(withoutMark))
-        m_closing = closingLine;
-}
-
-void streamValue(LineReader& reader, std::uint64_t line, const std::function<void(std::string_view)>& visit)
-{
-    reader.seekLine(line);
-    visitLinePart(reader, true, visit);
-    // The colon-less lines after the entry belong to its value; an empty one adds nothing.
-    for (;;) {
-        const std::uint64_t start = reader.linePosition();
-        LinePiece piece;
-        if (!reader.next(piece))
-            return;
-        if (piece.last) {
-            const std::string text = NormalizeExportLine(piece.text);
-            if (text.find(':') != std::string::npos)
-                return;
-            visit(text);
-            continue;
-        }
-        // A long line: first find out whether it has a colon, then read it again for its text.
-        Measure measure;
-        ExportLineParser parser(measure);
-        parseLongLine(reader, piece, parser);
-        if (parser.hasColon())
-            return;
-        const std::uint64_t next = reader.linePosition();
-        reader.seekLine(start);
-        visitLinePart(reader, false, visit);
-        reader.seekLine(next);
+    // The entry's value, then the text of each colon-less line after it.
+    std::uint64_t next = line;
+    for (bool first = true; next != noLine && visitLine(lines, host, next, first, first, visit, next); first = false) {
     }
 }
 
-void streamField(LineReader& reader, std::uint64_t line, const std::function<void(std::string_view)>& visit)
+void streamField(LineReader& lines, JobHost& host, std::uint64_t line, const Visit& visit)
 {
-    reader.seekLine(line);
-    visitLinePart(reader, false, visit);
+    std::uint64_t next = noLine;
+    visitLine(lines, host, line, true, false, visit, next);
 }
 
 } // namespace tessely

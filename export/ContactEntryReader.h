@@ -1,10 +1,12 @@
 #ifndef TESSELY_EXPORT_CONTACTENTRYREADER_H
 #define TESSELY_EXPORT_CONTACTENTRYREADER_H
 
-#include "ExportLineParser.h"
 #include "KeyedHash.h"
+#include "NormalizeExportLine.h"
+#include "platform/JobHost.h"
 #include "platform/LineReader.h"
 #include "platform/Text.h"
+#include "vcard/ContactReader.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -21,7 +23,8 @@ struct ExportLimits {
     /// Field names up to this many bytes are held and compared as text; longer ones by their length and a
     /// keyed hash, and read again for the header.
     std::size_t nameBytes = 1024;
-    /// Values (and continuation lines) up to this many bytes are held; a longer one is read again.
+    /// Values (and continuation lines) up to this many bytes are held; a longer one is read again. Lines of
+    /// this many bytes are held whole while they are read, to see whether they are UTF-8.
     std::size_t valueBytes = std::size_t { 1 } << 20;
     /// The bytes of cells one contact holds at most; beyond them, cells are read again.
     std::size_t rowBytes = std::size_t { 16 } << 20;
@@ -48,7 +51,7 @@ struct ContactEvent {
         Entry,
         /// A colon-less line that belongs to the end of the contact's last entry, glued on without a space.
         Continuation,
-        /// The contact is complete: its "END:VCARD" line was read, or the file ended inside it.
+        /// The contact is complete.
         End,
     };
     Kind kind = Kind::End;
@@ -59,83 +62,109 @@ struct ContactEvent {
     std::uint64_t line = 0;
 };
 
-/// Reads the contacts of a vCard file as entries, one normalised line at a time, so that a table can be
-/// built without holding the file. A contact starts at a line that reads "BEGIN:VCARD" once upper-cased and
-/// trimmed, and ends at a line whose export normalisation reads "END:VCARD" (that line gives no entry), or
-/// at the end of the file. Inside a contact a "BEGIN:VCARD" line is an ordinary entry; a colon-less line
-/// before the contact's first entry and an empty line are dropped. Lines outside contacts are skipped. A
-/// byte-order mark at the start of a line is ignored when it is tested for the contact's start or end.
+/// Reads the contacts of a vCard file (see ContactReader) as entries, so that a table can be built without
+/// holding the file. A line folded after another continues it: the line break and the one space or tab that
+/// starts the folded line are removed. The line, unfolded, is read as Windows-1252 when it is not valid UTF-8,
+/// then normalised (see NormalizeExportLine). A line with a colon is an entry; a colon-less line is glued to
+/// the contact's last entry, or dropped when there is none, or when it is empty. The lines of cards nested in
+/// a contact give no entries.
 class ContactEntryReader
 {
 public:
-    /// With `values` false, the values of long lines are not gathered (the field names are all a first pass
-    /// needs).
-    ContactEntryReader(LineReader& reader, const ExportLimits& limits, const KeyedHash::Keys& keys, bool values);
+    /// With `values` false, only the field names are read (all that a first pass needs).
+    ContactEntryReader(
+        LineReader& lines, JobHost& host, const ExportLimits& limits, const KeyedHash::Keys& keys, bool values);
 
-    /// Reads up to the next event; false at the end of the file. The texts of `event` stay valid until the
-    /// next call.
+    /// Reads up to the next event; false at the end of the file, or when the user asked to stop. The texts
+    /// of `event` stay valid until the next call.
     bool next(ContactEvent& event);
-    /// The number of contacts started so far.
-    std::uint64_t contacts() const
+    /// The contact reader underneath: the contacts started and the lines skipped so far, and whether the
+    /// user asked to stop.
+    const ContactReader& contacts() const
     {
         return m_contacts;
     }
-    /// The non-blank lines read outside any contact so far, opening lines not counted.
-    std::uint64_t skippedLines() const
-    {
-        return m_skipped;
-    }
 
-private:
-    /// What the pieces of one line too long to be held whole come to.
-    class LongLine final : public ExportLineParser::Sink
+    /// What a line's two parts come to: the text when short enough, the length, and for a long field name
+    /// a keyed hash.
+    class Parts final : public NormalizeExportLine::Sink
     {
     public:
-        LongLine(const ExportLimits& limits, const KeyedHash::Keys& keys);
-        void start(bool values);
-        void text(bool afterColon, std::string_view bytes) override;
-        void spaces(bool afterColon, std::uint64_t count) override;
-
-        std::string before;
-        std::uint64_t beforeLength = 0;
-        KeyedHash beforeHash;
-        std::string after;
-        std::uint64_t afterLength = 0;
+        Parts(const ExportLimits& limits, const KeyedHash::Keys& keys);
+        /// Starts a line; with `whole`, the line is normalised in one piece, whose texts stay valid while
+        /// they are needed and are not copied.
+        void start(bool whole);
+        void text(bool value, std::string_view bytes) override;
+        void spaces(bool value, std::uint64_t count) override;
+        HeldText field() const;
+        HeldText value() const;
+        /// The text of a colon-less line.
+        HeldText continuation() const;
 
     private:
+        /// The first bytes of a part, up to a limit, in the normaliser's text or a copy of them.
+        struct Part {
+            std::string copy;
+            std::string_view text;
+            std::uint64_t length = 0;
+            void add(std::string_view bytes, std::size_t limit, bool whole);
+            void reset()
+            {
+                copy.clear();
+                text = {};
+                length = 0;
+            }
+        };
+
         const ExportLimits& m_limits;
         const KeyedHash::Keys& m_keys;
-        bool m_values = true;
+        bool m_whole = false;
+        Part m_field;
+        KeyedHash m_hash;
+        bool m_hashing = false;
+        Part m_value;
     };
 
-    /// Reads one line outside any contact; true for an opening line.
-    bool readOutsideLine();
-    /// Reads one line inside a contact into the event; false when it closes the contact or the file ends.
-    bool readInsideLine(ContactEvent& event, bool& hasColon);
-    void readLongLine(LinePiece& piece);
-    void hold(HeldText& part, std::string_view text, std::size_t limit, bool hashed);
+private:
+    /// A line's normalisation and what it comes to.
+    struct Reading {
+        Reading(const ExportLimits& limits, const KeyedHash::Keys& keys)
+            : parts(limits, keys)
+            , line(parts)
+        {
+        }
+        Parts parts;
+        NormalizeExportLine line;
+    };
+    void addToLine(std::string_view bytes);
+    bool endLine(std::string_view raw, ContactEvent& event);
 
-    LineReader& m_reader;
+    ContactReader m_contacts;
     const ExportLimits& m_limits;
     KeyedHash::Keys m_keys;
     bool m_values;
-    std::string m_line;
-    LongLine m_long;
-    ExportLineParser m_parser;
-    /// For a long line that starts with a byte-order mark: the line without it, to test for the closing line.
-    std::string m_closing;
-    std::uint64_t m_contacts = 0;
-    std::uint64_t m_skipped = 0;
-    bool m_inside = false;
+    ContactPiece m_piece;
+    bool m_waiting = false;
+    bool m_inLine = false;
+    bool m_ignored = false;
     bool m_hasEntry = false;
+    std::uint64_t m_lineStart = 0;
+    /// The unfolded line while it is short; a longer one is normalised both ways as it comes.
+    std::string m_raw;
+    bool m_streaming = false;
+    Utf8Check m_check;
+    Reading m_utf8;
+    Reading m_windows1252;
 };
 
 /// Calls `visit` with the value of the entry whose line starts at `line`, as the export reads it: the text
-/// after the first colon of the normalised line, then each colon-less line after it, up to the next line
-/// with a colon or the end of the file. Reads the value in pieces, so it may be of any length.
-void streamValue(LineReader& reader, std::uint64_t line, const std::function<void(std::string_view)>& visit);
+/// after the first colon of the unfolded, normalised line, then the text of each colon-less line after it,
+/// up to the next line with a colon or the contact's end. Reads it in pieces, so it may be of any length.
+void streamValue(
+    LineReader& lines, JobHost& host, std::uint64_t line, const std::function<void(std::string_view)>& visit);
 /// Calls `visit` with the field name of the entry whose line starts at `line`.
-void streamField(LineReader& reader, std::uint64_t line, const std::function<void(std::string_view)>& visit);
+void streamField(
+    LineReader& lines, JobHost& host, std::uint64_t line, const std::function<void(std::string_view)>& visit);
 
 } // namespace tessely
 

@@ -5,11 +5,13 @@
 #include "platform/LineReader.h"
 #include "platform/LineWriter.h"
 #include "platform/Paths.h"
+#include "platform/SharedSource.h"
 #include "platform/TemporaryFile.h"
-#include "split/PrepareOutputFolder.h"
+#include "vcard/PrepareOutputFolder.h"
 
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace tessely
@@ -23,14 +25,25 @@ bool startsFormula(char c)
     return c == '=' || c == '+' || c == '-' || c == '@' || c == '\t' || c == '\r';
 }
 
-/// Hands a cell's text to a visitor, in one piece or in many.
-using CellText = std::function<void(const std::function<void(std::string_view)>&)>;
+using Visit = std::function<void(std::string_view)>;
 
-/// Writes one cell. A cell holding a double quote is quoted with its quotes doubled, so that spreadsheet
-/// programs keep the table's shape; a cell that would start a formula gets a leading apostrophe, which
-/// spreadsheets show as text and never run. Every other cell is written as it stands. The text is read
-/// twice, once to see what it needs and once to write it, so it may be of any length.
-void writeCell(LineWriter& table, const CellText& cell)
+/// True when a cell holding `text` must be quoted: a double quote, and the tab, CR and LF at which a
+/// spreadsheet may be told to split cells or rows, which would let what follows start a cell (and a formula)
+/// of its own.
+bool needsQuotes(std::string_view text)
+{
+    // One search for each, which the C library does many bytes at a time: cheaper on the many short cells
+    // than any single pass of our own.
+    return text.find('"') != std::string_view::npos || text.find('\t') != std::string_view::npos
+        || text.find('\r') != std::string_view::npos || text.find('\n') != std::string_view::npos;
+}
+
+/// Writes one cell, whose text `cell` hands to a visitor, in one piece or in many. A cell holding a double
+/// quote, a tab, CR or LF is quoted, its quotes doubled, so that spreadsheet programs keep the table's shape;
+/// a cell that would start a formula gets a leading apostrophe, which spreadsheets show as text and never
+/// run. Every other cell is written as it stands. The text is read twice, once to see what it needs and once
+/// to write it, so it may be of any length.
+template <typename Text> void writeCellFrom(LineWriter& table, const Text& cell)
 {
     bool started = false;
     bool guard = false;
@@ -40,7 +53,7 @@ void writeCell(LineWriter& table, const CellText& cell)
             started = true;
             guard = startsFormula(text.front());
         }
-        quoted = quoted || text.find('"') != std::string_view::npos;
+        quoted = quoted || needsQuotes(text);
     });
     if (quoted)
         table.write("\"");
@@ -64,7 +77,8 @@ void writeCell(LineWriter& table, const CellText& cell)
 
 void writeCell(LineWriter& table, std::string_view text)
 {
-    writeCell(table, [text](const std::function<void(std::string_view)>& visit) { visit(text); });
+    // A text held whole is handed on without making a function of it for each cell.
+    writeCellFrom(table, [text](const auto& visit) { visit(text); });
 }
 
 /// One contact's cells, one per column, reused from contact to contact: a cell counts as filled only when
@@ -80,8 +94,7 @@ public:
     {
     }
 
-    /// Stores the value of the entry on `line` in `column`, replacing what an earlier entry of this contact
-    /// stored there.
+    /// Stores the value of the entry on `line` in `column`.
     void set(std::size_t column, const HeldText& value, std::uint64_t line)
     {
         Cell& cell = m_cells[column];
@@ -112,7 +125,7 @@ public:
         cell.reread = true;
     }
     /// Writes the cells, "," between them, and the row's end; then starts the next contact.
-    void writeTo(LineWriter& table, const std::function<LineReader&()>& source)
+    void writeTo(LineWriter& table, const std::function<void(std::uint64_t, const Visit&)>& reread)
     {
         for (std::size_t column = 0; column < m_cells.size(); ++column) {
             if (column > 0)
@@ -121,9 +134,7 @@ public:
             if (cell.stamp != m_generation)
                 continue;
             if (cell.reread) {
-                writeCell(table, [&](const std::function<void(std::string_view)>& visit) {
-                    streamValue(source(), cell.line, visit);
-                });
+                writeCellFrom(table, [&](const Visit& visit) { reread(cell.line, visit); });
             } else {
                 writeCell(table, cell.text);
             }
@@ -167,69 +178,79 @@ JobResult ExportToCsv(FileSystem& fs, JobHost& host, const std::string& source)
 JobResult ExportToCsv(FileSystem& fs, JobHost& host, const std::string& source, const ExportLimits& limits)
 {
     JobResult result;
-    auto input = fs.openRead(source);
-    const Permissions permissions = input->permissions();
-    result.location = PrepareOutputFolder(fs, source, permissions);
-    const auto lock = fs.lockFolder(result.location);
+    OutputBesideSource job = openOutputBesideSource(fs, source);
+    result.location = job.location;
 
     // The columns must all be known before the header row is written, and a table's worth of cells can be
     // far larger than memory allows, so the source is read twice: once for the field names, then once more
-    // to write each contact's row as soon as the contact is complete.
+    // to write each contact's row as soon as the contact is complete. Every pass, and every name and cell
+    // read again, reads the file opened here, so a file replaced or renamed meanwhile changes nothing.
+    SharedSource file(std::move(job.source));
     const KeyedHash::Keys keys = KeyedHash::randomKeys();
     FieldNames names(keys, limits.namesBytes);
     {
-        LineReader reader(std::move(input), limits.readBuffer);
-        ContactEntryReader entries(reader, limits, keys, false);
-        CollectFieldNames(entries, names, host);
+        LineReader lines(file.reader(), limits.readBuffer);
+        ContactEntryReader entries(lines, host, limits, keys, false);
+        CollectFieldNames(entries, names);
+        if (entries.contacts().stopped())
+            return { 0, result.location, 0, true };
     }
-    if (host.stopRequested())
-        return { 0, result.location, 0, true };
 
-    // Names and cells too long to hold are read once more from the file when they are written.
+    // Names and cells too long to hold are read once more when they are written.
     std::unique_ptr<LineReader> again;
-    const auto rereader = [&]() -> LineReader& {
+    const auto reread = [&](bool value, std::uint64_t line, const Visit& visit) {
         if (!again)
-            again = std::make_unique<LineReader>(fs.openRead(source), limits.readBuffer);
-        return *again;
+            again = std::make_unique<LineReader>(file.reader(), limits.readBuffer);
+        (value ? streamValue : streamField)(*again, host, line, visit);
     };
 
     // The table is written under a temporary name and moved into place when complete, so a failure keeps
     // the earlier table.
-    TemporaryFile temporary(fs, joinPath(result.location, exportFileName));
+    TemporaryFile temporary(*job.folder, exportFileName);
     LineWriter table(temporary.sink());
-    for (std::size_t column = 0; column < names.size(); ++column) {
+    for (std::size_t column = 0; column < names.columns(); ++column) {
         if (column > 0)
             table.write(",");
-        if (names.held(column)) {
-            writeCell(table, names[column]);
-        } else {
-            writeCell(table, [&](const std::function<void(std::string_view)>& visit) {
-                streamField(rereader(), names.line(column), visit);
-            });
-        }
+        // A field's second and later occurrences in a contact have columns of their own: "EMAIL (2)".
+        const std::size_t field = names.columnField(column).first;
+        const std::size_t occurrence = names.columnField(column).second;
+        writeCellFrom(table, [&](const Visit& visit) {
+            if (names.held(field))
+                visit(names[field]);
+            else
+                reread(false, names.line(field), visit);
+            if (occurrence > 1)
+                visit(" (" + std::to_string(occurrence) + ")");
+        });
     }
     table.writeLine({});
 
-    LineReader reader(fs.openRead(source), limits.readBuffer);
-    ContactEntryReader entries(reader, limits, keys, true);
-    ContactRow row(names.size(), limits.rowBytes);
+    LineReader lines(file.reader(), limits.readBuffer);
+    ContactEntryReader entries(lines, host, limits, keys, true);
+    ContactRow row(names.columns(), limits.rowBytes);
+    Occurrences occurrences;
     constexpr std::ptrdiff_t none = -1;
     std::ptrdiff_t lastColumn = none;
     ContactEvent event;
     while (entries.next(event)) {
         switch (event.kind) {
-        case ContactEvent::Kind::Entry:
-            lastColumn = names.find(event.field);
+        case ContactEvent::Kind::Entry: {
+            const std::ptrdiff_t field = names.find(event.field);
+            lastColumn = field == none
+                ? none
+                : names.column(static_cast<std::size_t>(field), occurrences.next(static_cast<std::size_t>(field)));
             if (lastColumn != none)
                 row.set(static_cast<std::size_t>(lastColumn), event.value, event.line);
             break;
+        }
         case ContactEvent::Kind::Continuation:
             if (lastColumn != none)
                 row.append(static_cast<std::size_t>(lastColumn), event.value);
             break;
         case ContactEvent::Kind::End:
-            row.writeTo(table, rereader);
+            row.writeTo(table, [&](std::uint64_t line, const Visit& visit) { reread(true, line, visit); });
             lastColumn = none;
+            occurrences.nextContact();
             if (host.stopRequested()) {
                 result.stopped = true;
                 return result;
@@ -237,11 +258,15 @@ JobResult ExportToCsv(FileSystem& fs, JobHost& host, const std::string& source, 
             break;
         }
     }
-    temporary.setPermissions(filePermissionsFor(permissions));
+    if (entries.contacts().stopped()) {
+        result.stopped = true;
+        return result;
+    }
+    temporary.setPermissions(filePermissionsFor(job.permissions));
     table.close();
     temporary.moveIntoPlace();
-    result.count = entries.contacts();
-    result.skippedLines = entries.skippedLines();
+    result.count = entries.contacts().contacts();
+    result.skippedLines = entries.contacts().skippedLines();
     return result;
 }
 

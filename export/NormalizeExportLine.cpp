@@ -9,70 +9,163 @@ namespace tessely
 namespace
 {
 
-/// Each byte as a normalised line has it: ";" becomes a space and ASCII letters are upper-cased. Commas,
-/// which are deleted, and bytes outside ASCII, which need the Unicode table, are handled apart.
-struct ExportBytes {
-    char of[256] {};
-    constexpr ExportBytes()
-    {
-        for (unsigned c = 0; c < 256; ++c)
-            of[c] = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c == ';' ? ' ' : c);
-    }
-};
-constexpr ExportBytes exportBytes;
-
-} // namespace
-
-std::string_view normalizeExportLineInto(std::string_view line, std::string& storage)
+/// Where a UTF-8 sequence that the next bytes may still complete starts at the end of `text`, or the end
+/// of `text` when none does.
+std::size_t incompleteTail(std::string_view text)
 {
-    storage.resize(line.size());
-    char* const out = storage.data();
+    for (std::size_t back = 1; back <= 3 && back <= text.size(); ++back) {
+        const auto byte = static_cast<unsigned char>(text[text.size() - back]);
+        if (byte >= 0x80 && byte <= 0xBF)
+            continue; // a continuation byte: its lead is further back
+        const std::size_t length = byte >= 0xC2 && byte <= 0xDF ? 2
+            : byte >= 0xE0 && byte <= 0xEF                      ? 3
+            : byte >= 0xF0 && byte <= 0xF4                      ? 4
+                                                                : 0;
+        return length > back ? text.size() - back : text.size();
+    }
+    return text.size();
+}
+
+/// Writes `bytes` to `out`, which has room for all of them, with every "," deleted, every ";" made a space and
+/// ASCII letters upper-cased; gives the number of bytes written, and sets `high` when a byte outside ASCII was
+/// among them.
+std::size_t mapBytes(std::string_view bytes, char* out, bool& high)
+{
+    unsigned char seen = 0;
     std::size_t size = 0;
-    unsigned char high = 0;
-    if (std::memchr(line.data(), ',', line.size()) == nullptr) {
+    if (bytes.empty())
+        return 0;
+    if (std::memchr(bytes.data(), ',', bytes.size()) == nullptr) {
         // Most lines have no comma: every byte maps to one byte, in a loop the compiler can vectorise.
-        const auto* in = reinterpret_cast<const unsigned char*>(line.data());
-        for (std::size_t i = 0; i < line.size(); ++i) {
+        const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
+        for (std::size_t i = 0; i < bytes.size(); ++i) {
             const unsigned char byte = in[i];
-            high |= byte;
+            seen |= byte;
             const auto upper
                 = static_cast<unsigned char>(byte - (static_cast<unsigned char>(byte - 'a') < 26 ? 32 : 0));
             out[i] = static_cast<char>(byte == ';' ? ' ' : upper);
         }
-        size = line.size();
+        size = bytes.size();
     } else {
-        for (const char c : line) {
-            const auto byte = static_cast<unsigned char>(c);
-            high |= byte;
-            out[size] = exportBytes.of[byte];
+        for (const char c : bytes) {
+            seen |= static_cast<unsigned char>(c);
+            out[size] = c == ';' ? ' ' : c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
             size += c != ',' ? 1 : 0;
         }
-        storage.resize(size);
     }
-    // Deleting a comma can join the bytes around it into one character, so letters outside ASCII are
-    // upper-cased only now, on the text without its commas; ASCII letters are already done.
-    if ((high & 0x80) != 0)
-        upperCaseBeyondAscii(storage);
-    return trimSpaces(storage);
+    high = high || (seen & 0x80) != 0;
+    return size;
 }
 
-void NormalizeExportLine(std::string_view line, std::string& out)
+} // namespace
+
+NormalizeExportLine::NormalizeExportLine(Sink& sink)
+    : m_sink(sink)
 {
-    const std::string_view normalised = normalizeExportLineInto(line, out);
-    if (normalised.empty()) {
-        out.clear();
+}
+
+void NormalizeExportLine::start(bool windows1252, bool values)
+{
+    m_windows1252 = windows1252;
+    m_values = values;
+    m_carry.clear();
+    m_afterColon = false;
+    m_beyondAscii = false;
+    m_trimming = true;
+    m_spaces = 0;
+}
+
+void NormalizeExportLine::feed(std::string_view piece)
+{
+    if (m_afterColon && !m_values)
+        return;
+    if (!m_values) {
+        const auto colon = piece.find(':');
+        piece = piece.substr(0, colon == std::string_view::npos ? colon : colon + 1);
+    }
+    // The text given to the sink stays valid until the second piece after it: the buffers take turns.
+    std::string& text = m_text[m_turn ^= 1];
+    std::string decoded;
+    if (m_windows1252)
+        decoded = windows1252ToUtf8(piece);
+    const std::string_view bytes = m_windows1252 ? std::string_view(decoded) : piece;
+    // The buffer only grows, so its bytes are not cleared for every line.
+    if (text.size() < m_carry.size() + bytes.size())
+        text.resize(m_carry.size() + bytes.size());
+    bool high = !m_carry.empty();
+    m_carry.copy(text.data(), m_carry.size());
+    const std::size_t length = m_carry.size() + mapBytes(bytes, text.data() + m_carry.size(), high);
+    m_carry.clear();
+    m_beyondAscii = m_beyondAscii || high;
+    if (!high) {
+        emit(std::string_view(text).substr(0, length));
         return;
     }
-    const std::size_t start = static_cast<std::size_t>(normalised.data() - out.data());
-    out.erase(start + normalised.size());
-    out.erase(0, start);
+    // Deleting a comma can join the bytes around it into one character, so the commas go first, and the end
+    // of a character that the next piece may complete waits for it. ASCII letters are upper-cased already;
+    // the others need the Unicode table, on whole characters.
+    text.resize(length);
+    if (!m_windows1252) {
+        const std::size_t cut = incompleteTail(text);
+        m_carry.assign(text, cut, std::string::npos);
+        text.resize(cut);
+    }
+    upperCaseBeyondAscii(text);
+    emit(text);
 }
 
-std::string NormalizeExportLine(std::string_view line)
+void NormalizeExportLine::finish()
 {
-    std::string out;
-    NormalizeExportLine(line, out);
-    return out;
+    if (!m_carry.empty()) {
+        std::string& text = m_text[m_turn ^= 1];
+        text.swap(m_carry);
+        m_carry.clear();
+        upperCaseBeyondAscii(text);
+        emit(text);
+    }
+    // Spaces at the end of the line are trimmed.
+    m_spaces = 0;
+}
+
+void NormalizeExportLine::emit(std::string_view text)
+{
+    if (!m_afterColon) {
+        const auto colon = text.find(':');
+        part(false, text.substr(0, colon));
+        if (colon == std::string_view::npos)
+            return;
+        // Spaces right before and right after the first colon are trimmed from the field name and the value.
+        m_afterColon = true;
+        m_trimming = true;
+        m_spaces = 0;
+        text.remove_prefix(colon + 1);
+    }
+    if (m_values)
+        part(true, text);
+}
+
+void NormalizeExportLine::part(bool value, std::string_view text)
+{
+    std::size_t first = 0;
+    if (m_trimming) {
+        while (first < text.size() && text[first] == ' ')
+            ++first;
+        if (first == text.size())
+            return;
+        m_trimming = false;
+    }
+    std::size_t end = text.size();
+    while (end > first && text[end - 1] == ' ')
+        --end;
+    if (end == first) {
+        m_spaces += text.size();
+        return;
+    }
+    // Spaces between two texts are part of the line; those at its end wait for what follows them.
+    if (m_spaces > 0)
+        m_sink.spaces(value, m_spaces);
+    m_sink.text(value, text.substr(first, end - first));
+    m_spaces = text.size() - end;
 }
 
 } // namespace tessely

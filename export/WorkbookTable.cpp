@@ -175,12 +175,13 @@ void WorkbookTable::checkSize(
         throw FileError(writeAction, target, WorkbookErrc::TooManyRows);
 }
 
-WorkbookTable::WorkbookTable(FileSystem& fs, std::string target, std::size_t columns, const WorkbookLimits& limits)
+WorkbookTable::WorkbookTable(
+    FileSystem& fs, HeldFolder& folder, const std::string& name, std::size_t columns, const WorkbookLimits& limits)
     : m_fs(fs)
-    , m_target(std::move(target))
+    , m_target(folder.pathOf(name))
     , m_columns((checkSize(m_target, columns, 0, limits), columns))
     , m_limits(limits)
-    , m_temporary(fs, m_target)
+    , m_temporary(folder, name)
     , m_widths(columns, filterButtonWidth)
 {
     lxw_workbook_options options {};

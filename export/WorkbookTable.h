@@ -55,7 +55,8 @@ std::error_code make_error_code(WorkbookErrc code) noexcept;
 /// given row by row, from the header down, each row from its first column; only the current row is held
 /// in memory, so a table of any length takes the same memory.
 ///
-/// The workbook goes to a temporary file beside `target` that is moved over it when complete; until then,
+/// The workbook goes to a temporary file in the held folder, beside its name, that is moved over the name
+/// when complete; until then,
 /// and if the job fails or stops, nothing of it is left: destroying the writer before `complete()` removes
 /// every file it made. The library that assembles the workbook writes by file name, so it works in a folder
 /// of the process's own in the system's temporary folder, which only this user may enter, and the finished
@@ -68,9 +69,13 @@ public:
     static void checkSize(
         const std::string& target, std::size_t columns, std::uint64_t rows, const WorkbookLimits& limits = {});
 
-    /// Starts a workbook of `columns` columns to replace `target`. A table wider than a workbook holds, or a
-    /// folder at `target`, is refused at once with FileError, before anything is written.
-    WorkbookTable(FileSystem& fs, std::string target, std::size_t columns, const WorkbookLimits& limits = {});
+    /// Starts a workbook of `columns` columns to replace the file `name` of `folder`. A table wider than a
+    /// workbook holds, or a folder at `name`, is refused at once with FileError, before anything is written.
+    WorkbookTable(FileSystem& fs,
+        HeldFolder& folder,
+        const std::string& name,
+        std::size_t columns,
+        const WorkbookLimits& limits = {});
     ~WorkbookTable();
     WorkbookTable(const WorkbookTable&) = delete;
     WorkbookTable& operator=(const WorkbookTable&) = delete;

@@ -51,14 +51,10 @@ private:
     std::size_t m_chunk;
 };
 
-/// A job host that never stops the job and keeps the naming choice it was given.
+/// A job host that never stops the job.
 class QuietHost final : public JobHost
 {
 public:
-    explicit QuietHost(bool naming = false)
-        : m_naming(naming)
-    {
-    }
     void showStatus(bool /*visible*/) override
     {
     }
@@ -73,17 +69,10 @@ public:
     {
         return false;
     }
-    bool nameFromContact() override
-    {
-        return m_naming;
-    }
     Date today() override
     {
         return { 2026, 12, 6 };
     }
-
-private:
-    bool m_naming;
 };
 
 /// Splits text into lines the plain way (CR LF, CR or LF end a line; a UTF-8 byte-order mark at the start

@@ -1,9 +1,10 @@
-// The split engine on a real folder: every contact's bytes land in exactly one numbered file, as a plain
-// model of the contact rules predicts, the count matches the files written, and the input stays as it was.
+// The split engine on a real folder: every contact's bytes land in exactly one numbered file, as the plain
+// reference of the contact rules predicts, the count matches the files written, and the input stays as it
+// was.
 #include "FuzzSupport.h"
 #include "platform/Paths.h"
-#include "platform/Text.h"
 #include "split/SplitContacts.h"
+#include "tests/support/PlainContacts.h"
 
 using namespace tessely;
 using namespace tessely::fuzz;
@@ -11,29 +12,23 @@ using namespace tessely::fuzz;
 namespace
 {
 
-/// The files a split must write: a contact opens at a line reading "BEGIN:VCARD" once upper-cased and
-/// trimmed, runs to the first line that is exactly "END:VCARD" (after a byte-order mark, if any), and is
-/// closed by one at the end of input.
+/// The files a split must write: each contact's lines after "BEGIN:VCARD" as read, its closing line as
+/// "END:VCARD", and as many of those as cards are left open when the file leaves it open.
 std::vector<std::string> expectedFiles(std::string_view text)
 {
     std::vector<std::string> files;
-    std::string current;
-    bool inside = false;
-    for (const std::string& line : referenceLines(text)) {
-        if (!inside) {
-            inside = isOpeningLine(line);
-            current = "BEGIN:VCARD\r\n";
-            continue;
+    for (const auto& contact : test::plainContacts(referenceLines(text))) {
+        std::string file = "BEGIN:VCARD\r\n";
+        for (const test::PlainLine& line : contact) {
+            if (line.role != LineRole::Closing)
+                file += line.text + "\r\n";
+            for (std::uint64_t card = 0;
+                 line.role == LineRole::Closing && card < std::max<std::uint64_t>(line.openCards, 1);
+                 ++card)
+                file += "END:VCARD\r\n";
         }
-        if (isClosingLine(line)) {
-            files.push_back(current + "END:VCARD\r\n");
-            inside = false;
-            continue;
-        }
-        current += line + "\r\n";
+        files.push_back(file);
     }
-    if (inside)
-        files.push_back(current + "END:VCARD\r\n");
     return files;
 }
 

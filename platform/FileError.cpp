@@ -25,6 +25,10 @@ public:
             return "another job is writing into this folder";
         case FileErrc::BrokenLink:
             return "it is a link to something that does not exist";
+        case FileErrc::IsInput:
+            return "it is the input file, which is never replaced";
+        case FileErrc::OpenElsewhere:
+            return "it is open in another program";
         }
         return "unknown reason";
     }

@@ -18,6 +18,10 @@ enum class FileErrc {
     FolderLocked,
     /// A link whose target does not exist.
     BrokenLink,
+    /// An output name that is the input itself, which a job never replaces.
+    IsInput,
+    /// A file that another program holds open and does not let go of (Windows).
+    OpenElsewhere,
 };
 
 /// The category of FileErrc: "not a regular file", "is a folder", ...

@@ -10,6 +10,11 @@ std::string statusCaption(std::uint64_t number)
     return "Processing " + std::to_string(number);
 }
 
+Date JobHost::today()
+{
+    return localToday();
+}
+
 Date localToday()
 {
     const std::time_t now = std::time(nullptr);

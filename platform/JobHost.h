@@ -25,7 +25,8 @@ struct JobResult {
     bool stopped = false;
 };
 
-/// How a job talks back to the front end that runs it, without knowing any window.
+/// How a job talks back to the front end that runs it, without knowing any window: it reports progress,
+/// yields, and sees a request to stop. Everything else a job needs comes with the request that started it.
 class JobHost
 {
 public:
@@ -39,10 +40,8 @@ public:
     /// True once the user asked the job to stop: a cheap test, with no repainting, for the places where a job
     /// may stop but does not yield (inside a long copy, in the export).
     virtual bool stopRequested() = 0;
-    /// The naming choice: true when split files are to be named from the contact. Read once per contact.
-    virtual bool nameFromContact() = 0;
-    /// Today's local date.
-    virtual Date today() = 0;
+    /// Today's local date; a host replaces it only to fix the date, as tests do.
+    virtual Date today();
 };
 
 /// The status caption for a progress number: "Processing 3".

@@ -224,6 +224,11 @@ bool LineReader::next(LinePiece& piece)
             takePiece(piece, terminator, true);
             m_pos = terminator + unit;
             m_skipLineFeed = carriageReturn;
+            // An LF already read after the CR is taken now, so the next line can take the quick way.
+            if (carriageReturn && m_encoding == Encoding::Bytes && m_pos < m_end) {
+                m_pos += m_buffer[m_pos] == '\n' ? 1 : 0;
+                m_skipLineFeed = false;
+            }
             return true;
         }
         if (m_eof || (m_pos == 0 && m_end == m_capacity)) {
@@ -245,6 +250,13 @@ void LineReader::skipRestOfLine()
 {
     LinePiece piece;
     while (m_midLine && next(piece)) { }
+}
+
+int LineReader::peekNextLine() const
+{
+    if (m_encoding != Encoding::Bytes || m_midLine || m_skipLineFeed || m_pos >= m_end)
+        return -1;
+    return static_cast<unsigned char>(m_buffer[m_pos]);
 }
 
 bool LineReader::atEnd()

@@ -37,6 +37,9 @@ public:
     void skipRestOfLine();
     /// True once every byte of the file has been read.
     bool atEnd();
+    /// The first byte of the line after the one whose last piece was given, when it is read already; -1
+    /// when that is not known.
+    int peekNextLine() const;
     /// Where the next line starts, to be handed to `seekLine` later. Meant for the moments between lines.
     std::uint64_t linePosition();
     /// Where the line of the last piece given starts, to be handed to `seekLine` later.

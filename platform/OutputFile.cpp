@@ -3,9 +3,9 @@
 namespace tessely
 {
 
-OutputFile::OutputFile(FileSystem& fs, std::string path, std::unique_ptr<ByteSink> sink)
-    : m_fs(fs)
-    , m_path(std::move(path))
+OutputFile::OutputFile(HeldFolder& folder, std::string name, std::unique_ptr<ByteSink> sink)
+    : m_folder(folder)
+    , m_name(std::move(name))
     , m_sink(std::move(sink))
 {
 }
@@ -16,7 +16,7 @@ OutputFile::~OutputFile()
         return;
     m_sink.reset();
     try {
-        m_fs.deleteFile(m_path);
+        m_folder.deleteFile(m_name);
     } catch (...) {
         // The error that ended the job matters more than a file that could not be removed.
     }

@@ -16,8 +16,8 @@ namespace tessely
 class OutputFile
 {
 public:
-    /// Takes over `sink`, the new file at `path`.
-    OutputFile(FileSystem& fs, std::string path, std::unique_ptr<ByteSink> sink);
+    /// Takes over `sink`, the new file `name` in `folder`.
+    OutputFile(HeldFolder& folder, std::string name, std::unique_ptr<ByteSink> sink);
     ~OutputFile();
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
@@ -28,14 +28,10 @@ public:
     }
     /// Closes the file; when that fails the file is removed and the error passed on.
     void complete();
-    const std::string& path() const
-    {
-        return m_path;
-    }
 
 private:
-    FileSystem& m_fs;
-    std::string m_path;
+    HeldFolder& m_folder;
+    std::string m_name;
     std::unique_ptr<ByteSink> m_sink;
 };
 

@@ -70,6 +70,24 @@ std::string GetExtensionName(std::string_view path)
     return dot == std::string_view::npos ? std::string() : std::string(name.substr(dot + 1));
 }
 
+bool isDeviceName(std::string_view name)
+{
+    name = name.substr(0, name.find('.'));
+    while (!name.empty() && name.back() == ' ')
+        name.remove_suffix(1);
+    std::string upper(name);
+    for (char& c : upper)
+        c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+    if (upper == "CON" || upper == "PRN" || upper == "AUX" || upper == "NUL" || upper == "CONIN$" || upper == "CONOUT$")
+        return true;
+    if (upper.size() < 4 || (upper.compare(0, 3, "COM") != 0 && upper.compare(0, 3, "LPT") != 0))
+        return false;
+    // Windows counts the superscript digits one, two and three as digits here.
+    const std::string_view digit = std::string_view(upper).substr(3);
+    return (digit.size() == 1 && digit[0] >= '0' && digit[0] <= '9') || digit == "\xC2\xB9" || digit == "\xC2\xB2"
+        || digit == "\xC2\xB3";
+}
+
 std::string openableFolder(std::string_view folder)
 {
     if (folder.empty())

@@ -32,6 +32,11 @@ std::string GetFileName(std::string_view path);
 std::string GetBaseName(std::string_view path);
 /// The text after the last "." of the last component, without the dot; empty when there is none.
 std::string GetExtensionName(std::string_view path);
+/// True when Windows takes a file of this name for a device, whatever folder it is in: the part before the
+/// first dot, spaces at its end left out, is in any letter case CON, PRN, AUX, NUL, CONIN$, CONOUT$, or COM
+/// or LPT and one digit, 0 to 9 or a superscript one, two or three ("COM¹"). The same rule on every system,
+/// so that every build writes the same names for the same input.
+bool isDeviceName(std::string_view name);
 /// `folder` in a form the system can open: the folder part of a file in the root is empty, and this gives
 /// the root for it; on Windows a drive alone ("C:") gives its root ("C:\"), not the drive's current folder.
 std::string openableFolder(std::string_view folder);

@@ -1,7 +1,6 @@
 #include "TemporaryFile.h"
 
 #include "FileError.h"
-#include "Paths.h"
 
 namespace tessely
 {
@@ -50,30 +49,29 @@ private:
 
 } // namespace
 
-TemporaryFile::TemporaryFile(FileSystem& fs, std::string target)
-    : m_fs(fs)
-    , m_target(std::move(target))
+TemporaryFile::TemporaryFile(HeldFolder& folder, std::string name)
+    : m_folder(folder)
+    , m_target(std::move(name))
 {
-    if (m_fs.folderExists(m_target))
-        throw FileError("cannot create file", m_target, FileErrc::IsFolder);
+    const std::string target = m_folder.pathOf(m_target);
+    if (m_folder.holdsFolder(m_target))
+        throw FileError("cannot create file", target, FileErrc::IsFolder);
     try {
-        m_sink = std::make_unique<TargetNamedSink>(
-            m_fs.createTemporary(GetParentFolderName(m_target), openPermissions, m_path), m_target);
+        // Private from the first moment; the job opens it up when it knows for whom, once it is complete.
+        m_sink = std::make_unique<TargetNamedSink>(m_folder.createTemporary(0600, m_name), target);
     } catch (const FileError& error) {
-        m_path.clear();
-        throw FileError("cannot create file", m_target, error.code());
+        m_name.clear();
+        throw FileError("cannot create file", target, error.code());
     }
-    // Private while it is written; the job gives it its final permissions when it knows them.
-    m_sink->setPermissions(0600);
 }
 
 TemporaryFile::~TemporaryFile()
 {
-    if (m_path.empty())
+    if (m_name.empty())
         return;
     m_sink.reset();
     try {
-        m_fs.deleteFile(m_path);
+        m_folder.deleteFile(m_name);
     } catch (...) {
     }
 }
@@ -85,15 +83,15 @@ void TemporaryFile::setPermissions(Permissions permissions)
 
 void TemporaryFile::moveIntoPlace()
 {
-    m_fs.moveFile(m_path, m_target);
-    m_path.clear();
+    m_folder.moveFile(m_name, m_target);
+    m_name.clear();
 }
 
 NewName TemporaryFile::moveToNewName(const std::string& name)
 {
-    const NewName answer = m_fs.moveToNewName(m_path, name);
+    const NewName answer = m_folder.moveToNewName(m_name, name);
     if (answer == NewName::Done)
-        m_path.clear();
+        m_name.clear();
     return answer;
 }
 

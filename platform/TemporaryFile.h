@@ -16,9 +16,9 @@ namespace tessely
 class TemporaryFile
 {
 public:
-    /// Creates the temporary file in the folder of `target`, readable by its owner alone while it is
-    /// written. A folder at `target` is refused at once, before anything is written.
-    TemporaryFile(FileSystem& fs, std::string target);
+    /// Creates the temporary file in `folder`, beside the target `name`, readable by its owner alone while
+    /// it is written (it is created so). A folder at `name` is refused at once, before anything is written.
+    TemporaryFile(HeldFolder& folder, std::string name);
     /// Deletes the file unless it was moved into place; a failure to delete is swallowed so that it never
     /// hides the error that ended the job.
     ~TemporaryFile();
@@ -30,7 +30,8 @@ public:
     {
         return *m_sink;
     }
-    /// Gives the file `permissions` (within the umask); call it while the file is still open.
+    /// Gives the file `permissions` (within the umask and the folder's group rule); call it while the file
+    /// is still open.
     void setPermissions(Permissions permissions);
     /// Moves the closed file to its target, replacing a file or link there.
     void moveIntoPlace();
@@ -38,9 +39,10 @@ public:
     NewName moveToNewName(const std::string& name);
 
 private:
-    FileSystem& m_fs;
+    HeldFolder& m_folder;
     std::string m_target;
-    std::string m_path;
+    /// The temporary name; empty once the file has been moved away.
+    std::string m_name;
     std::unique_ptr<ByteSink> m_sink;
 };
 

@@ -184,113 +184,6 @@ std::string_view trimSpaces(std::string_view text)
     return text.substr(first, last - first + 1);
 }
 
-std::string_view withoutByteOrderMark(std::string_view line)
-{
-    return line.substr(0, byteOrderMark.size()) == byteOrderMark ? line.substr(byteOrderMark.size()) : line;
-}
-
-bool isClosingLine(std::string_view line)
-{
-    constexpr std::string_view closing = "END:VCARD";
-    return line == closing
-        || (line.size() == closing.size() + byteOrderMark.size() && withoutByteOrderMark(line) == closing);
-}
-
-bool isBlankLine(std::string_view line)
-{
-    return withoutByteOrderMark(line).find_first_not_of(' ') == std::string_view::npos;
-}
-
-void LongLineTest::reset()
-{
-    m_phase = Phase::Leading;
-    m_core.clear();
-}
-
-void LongLineTest::feed(std::string_view piece, bool first)
-{
-    if (first) {
-        reset();
-        piece = withoutByteOrderMark(piece);
-    }
-    // Non-ASCII letters such as the dotless i upper-case to ASCII; four bytes a letter is the longest text
-    // that could still read "BEGIN:VCARD".
-    constexpr std::size_t longestCore = std::size_t { 4 } * 11;
-    while (!piece.empty() && m_phase != Phase::Other) {
-        switch (m_phase) {
-        case Phase::Leading:
-        case Phase::Trailing: {
-            const auto text = piece.find_first_not_of(' ');
-            if (text == std::string_view::npos)
-                return;
-            m_phase = m_phase == Phase::Leading ? Phase::Core : Phase::Other;
-            piece.remove_prefix(text);
-            break;
-        }
-        case Phase::Core: {
-            const auto space = piece.find(' ');
-            const std::string_view core = piece.substr(0, space);
-            if (m_core.size() + core.size() > longestCore) {
-                m_phase = Phase::Other;
-                return;
-            }
-            m_core.append(core);
-            if (space == std::string_view::npos)
-                return;
-            m_phase = Phase::Trailing;
-            piece.remove_prefix(space);
-            break;
-        }
-        case Phase::Other:
-            return;
-        }
-    }
-}
-
-bool LongLineTest::opening() const
-{
-    return (m_phase == Phase::Core || m_phase == Phase::Trailing) && isOpeningLine(m_core);
-}
-
-bool LongLineTest::closing() const
-{
-    return (m_phase == Phase::Core || m_phase == Phase::Trailing) && readsAsClosingLine(m_core);
-}
-
-bool isOpeningLine(std::string_view line)
-{
-    return readsAs(line, "BEGIN:VCARD");
-}
-
-bool readsAsClosingLine(std::string_view line)
-{
-    return readsAs(line, "END:VCARD");
-}
-
-bool readsAs(std::string_view line, std::string_view opening)
-{
-    const std::string_view trimmed = trimSpaces(withoutByteOrderMark(line));
-    if (trimmed.size() == opening.size()) {
-        bool ascii = true;
-        bool equal = true;
-        for (std::size_t i = 0; i < opening.size(); ++i) {
-            ascii = ascii && static_cast<unsigned char>(trimmed[i]) < 0x80;
-            equal = equal && asciiUpper(trimmed[i]) == opening[i];
-        }
-        if (ascii)
-            return equal;
-    }
-    // Only two letters outside ASCII upper-case to ASCII: the dotless i to "I" and the long s to "S", each
-    // two bytes. A line with more bytes than that allows cannot read as the word.
-    const auto twoByteLetters = static_cast<std::size_t>(
-        std::count_if(opening.begin(), opening.end(), [](char c) { return c == 'I' || c == 'S'; }));
-    if (trimmed.size() < opening.size() || trimmed.size() > opening.size() + twoByteLetters)
-        return false;
-    thread_local std::string upper;
-    upperCaseInto(trimmed, upper);
-    return upper == opening;
-}
-
 void replaceAll(std::string& text, std::string_view from, std::string_view to)
 {
     if (from.empty())
@@ -348,6 +241,12 @@ std::size_t utf8PrefixBytes(std::string_view text, std::size_t bytes)
 
 bool isValidUtf8(std::string_view text)
 {
+    // Most text is ASCII: one pass that the compiler can vectorise tells.
+    unsigned char high = 0;
+    for (const char c : text)
+        high |= static_cast<unsigned char>(c);
+    if (high < 0x80)
+        return true;
     for (std::size_t i = 0; i < text.size();) {
         if (static_cast<unsigned char>(text[i]) < 0x80) {
             ++i;
@@ -362,11 +261,38 @@ bool isValidUtf8(std::string_view text)
     return true;
 }
 
+void Utf8Check::add(char c)
+{
+    if (!m_valid)
+        return;
+    const auto b = static_cast<unsigned char>(c);
+    if (m_pending > 0) {
+        m_valid = b >= m_low && b <= m_high;
+        --m_pending;
+        m_low = 0x80;
+        m_high = 0xBF;
+    } else if (b >= 0xC2 && b <= 0xDF) {
+        m_pending = 1;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+        m_pending = 2;
+        m_low = b == 0xE0 ? 0xA0 : 0x80;
+        m_high = b == 0xED ? 0x9F : 0xBF;
+    } else if (b >= 0xF0 && b <= 0xF4) {
+        m_pending = 3;
+        m_low = b == 0xF0 ? 0x90 : 0x80;
+        m_high = b == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        m_valid = b < 0x80;
+    }
+}
+
 std::string windows1252ToUtf8(std::string_view text)
 {
-    // 0x80 to 0x9F; the rest of the upper half is Latin-1, the same code points as the bytes.
+    // 0x80 to 0x9F; the rest of the upper half is Latin-1, the same code points as the bytes. The five bytes
+    // the code page leaves undefined give the replacement character, not the control characters that
+    // Windows reads them as.
     static constexpr std::uint16_t high[32] = { 0x20AC,
-        0x0081,
+        0xFFFD,
         0x201A,
         0x0192,
         0x201E,
@@ -378,10 +304,10 @@ std::string windows1252ToUtf8(std::string_view text)
         0x0160,
         0x2039,
         0x0152,
-        0x008D,
+        0xFFFD,
         0x017D,
-        0x008F,
-        0x0090,
+        0xFFFD,
+        0xFFFD,
         0x2018,
         0x2019,
         0x201C,
@@ -394,7 +320,7 @@ std::string windows1252ToUtf8(std::string_view text)
         0x0161,
         0x203A,
         0x0153,
-        0x009D,
+        0xFFFD,
         0x017E,
         0x0178 };
     std::string out;

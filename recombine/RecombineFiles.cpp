@@ -1,10 +1,9 @@
 #include "RecombineFiles.h"
 
-#include "platform/LineReader.h"
 #include "platform/LineWriter.h"
 #include "platform/Paths.h"
 #include "platform/TemporaryFile.h"
-#include "platform/Text.h"
+#include "vcard/ContactReader.h"
 
 #include <cstdio>
 
@@ -14,33 +13,26 @@ namespace
 {
 
 /// Copies every line of `input` to `output`, each ended by CR LF. Gives false when the user asked to stop.
-/// Follows the contacts as vCard readers do (an opening or closing line in any letter case, with spaces
-/// around it) and closes a contact that the file leaves open.
+/// Follows the contacts as the other jobs read them, and closes a contact that the file leaves open, and
+/// every card still open in it, so the next file's contacts stay contacts of their own.
 bool copyLines(LineReader& input, LineWriter& output, JobHost& host)
 {
-    bool inside = false;
-    LinePiece piece;
-    LongLineTest longLine;
-    while (input.next(piece)) {
-        if (host.stopRequested())
-            return false;
+    ContactReader contacts(input, &host);
+    ContactPiece piece;
+    std::uint64_t open = 0;
+    while (contacts.next(piece)) {
+        // A contact cut short by the next one is copied as it stands; only the end of the file closes one.
+        open = piece.openCards;
+        if (piece.openCards > 0)
+            continue;
         if (piece.last)
             output.writeLine(piece.text);
         else
             output.write(piece.text);
-        if (piece.first && piece.last) {
-            inside = inside ? !readsAsClosingLine(piece.text) : isOpeningLine(piece.text);
-        } else if (!inside) {
-            longLine.feed(piece.text, piece.first);
-            inside = piece.last && longLine.opening();
-        } else {
-            longLine.feed(piece.text, piece.first);
-            inside = !(piece.last && longLine.closing());
-        }
     }
-    if (inside)
+    for (; open > 0; --open)
         output.writeLine("END:VCARD");
-    return true;
+    return !contacts.stopped();
 }
 
 } // namespace
@@ -58,12 +50,13 @@ JobResult RecombineFiles(FileSystem& fs, JobHost& host, const Selection& selecti
     if (selection.names.size() < 2)
         return result;
 
-    const std::string target = joinPath(selection.folder, recombinedFileName(host.today()));
-    const auto lock = fs.lockFolder(openableFolder(selection.folder));
+    const std::string name = recombinedFileName(host.today());
+    const std::string target = joinPath(selection.folder, name);
+    const auto folder = fs.lockFolder(openableFolder(selection.folder));
     // The lines go to a temporary file beside the target, moved into place only when every input has been
     // copied: an earlier output of the same day that is among the inputs is then read intact, and a job
     // that fails or is stopped midway leaves that earlier output as it was.
-    TemporaryFile temporary(fs, target);
+    TemporaryFile temporary(*folder, name);
     LineWriter output(temporary.sink());
     Permissions permissions = openPermissions;
     {
@@ -76,9 +69,11 @@ JobResult RecombineFiles(FileSystem& fs, JobHost& host, const Selection& selecti
             }
             if (i > 0)
                 output.writeLine({});
-            auto source = fs.openRead(selection.path(i));
+            // The inputs are read from the folder the job holds, whatever is renamed around it.
+            auto source = folder->openRead(selection.names[i]);
             // The combined file is readable by no one who could not read every one of its inputs.
             permissions &= source->permissions();
+            folder->madeFrom(source->identity());
             LineReader input(std::move(source));
             if (!copyLines(input, output, host)) {
                 result.stopped = true;

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # check-windows-installer.sh SETUP: checks the Windows installer under Wine, as a user without administrator
-# rights would run it. A silent install (/S) must put tessely.exe, tessely-cli.exe, the README and the
-# uninstaller into the user's program folder, a Start-menu shortcut to tessely.exe and an entry in the
-# user's list of installed programs, and the installed tessely-cli.exe must run; the uninstaller, run
-# silently as that entry says, must take all of it away again.
+# rights would run it. A silent install (/S) must put tessely.exe, tessely-cli.exe, the user's guide and the
+# uninstaller into the user's program folder, a Start-menu shortcut to tessely.exe, Tessely under "Open
+# with" for .vcf files (never as the program a double click opens) and an entry in the user's list of
+# installed programs, and the installed tessely-cli.exe must run; the uninstaller, run silently as that
+# entry says, must take all of it away again, leaving what another program set for .vcf files.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 setup=$(realpath "$1")
@@ -25,6 +26,15 @@ unix_path() {
 read_entry() {
     values=$("$wine" reg query "$key" 2>/dev/null | tr -d '\r') || values=
 }
+# Reads a registry key whole, or nothing when it is not there.
+read_key() {
+    local found
+    found=$("$wine" reg query "$1" /s 2>/dev/null) || return 0
+    printf '%s\n' "$found" | tr -d '\r'
+}
+classes='HKCU\Software\Classes'
+# Another program's setting for .vcf files, which the installer and the uninstaller must leave alone.
+"$wine" reg add "$classes\.vcf\OpenWithProgids" /v Other.vcf /t REG_SZ /d '' /f >/dev/null
 # The data of one value of the entry last read, or nothing.
 entry() {
     printf '%s\n' "$values" | sed -n "s/^ *$1 *REG_[A-Z_]* *//p"
@@ -38,7 +48,7 @@ folder=$(entry InstallLocation)
 [ -n "$folder" ] || fail "no uninstall entry under $key"
 case "$folder" in *'\AppData\Local\Programs\Tessely') ;; *) fail "installed into $folder, not the user's programs" ;; esac
 installed=$(unix_path "$folder")
-for file in tessely.exe tessely-cli.exe README.md uninstall.exe; do
+for file in tessely.exe tessely-cli.exe 'Tessely User Guide.txt' uninstall.exe; do
     [ -f "$installed/$file" ] || fail "$file is missing in $folder"
 done
 roaming=$("$wine" cmd /c echo %APPDATA% | tr -d '\r')
@@ -53,6 +63,18 @@ version=$(basename "$setup" | sed -n 's/^tessely-\(.*\)-setup\.exe$/\1/p')
 "$wine" "$installed/tessely-cli.exe" --version | tr -d '\r' | grep -q -F "$version" ||
     fail "the installed tessely-cli.exe does not run"
 
+# "Open with" for .vcf: listed among the file type's programs, with a command that hands the file over.
+vcf=$(read_key "$classes\.vcf")
+grep -q 'Tessely\.vcf' <<<"$vcf" || fail "Tessely is not offered under 'Open with' for .vcf files"
+grep -q 'Other\.vcf' <<<"$vcf" || fail "the installer removed another program's 'Open with' entry"
+default=$("$wine" reg query "$classes\.vcf" /ve 2>/dev/null | tr -d '\r' | sed -n 's/^ *(Default) *REG_SZ *//p')
+[ -z "$default" ] || [ "$default" = "(value not set)" ] ||
+    fail "the installer made itself the program that opens .vcf files ($default)"
+command=$(read_key "$classes\Tessely.vcf\shell\open\command")
+grep -q -F "$folder\tessely.exe\" \"%1\"" <<<"$command" || fail "the 'Open with' command is: $command"
+grep -q -F '.vcf' <<<"$(read_key "$classes\Applications\tessely.exe\SupportedTypes")" ||
+    fail "the application entry does not name .vcf files"
+
 # Uninstall as Windows does from Apps, silently: the uninstaller copies itself away and removes the rest.
 uninstall=$(entry QuietUninstallString)
 [[ "$uninstall" =~ ^\"([^\"]+)\"\ /S$ ]] || fail "the silent uninstall command is '$uninstall'"
@@ -66,4 +88,10 @@ done
 [ ! -e "$shortcut" ] || fail "the shortcut is still there"
 read_entry
 [ -z "$values" ] || fail "the uninstall entry is still there"
-echo "The installer of Tessely $version installs for the user, with a Start-menu shortcut, and uninstalls completely."
+vcf=$(read_key "$classes\.vcf")
+! grep -q 'Tessely\.vcf' <<<"$vcf" || fail "the 'Open with' entry is still there"
+grep -q 'Other\.vcf' <<<"$vcf" || fail "the uninstaller removed another program's 'Open with' entry"
+[ -z "$(read_key "$classes\Tessely.vcf")$(read_key "$classes\Applications\tessely.exe")" ] ||
+    fail "the file type or the application entry is still there"
+"$wine" reg delete "$classes\.vcf" /f >/dev/null 2>&1 || true
+echo "The installer of Tessely $version installs for the user, with a Start-menu shortcut and \"Open with\" for .vcf files, and uninstalls completely."

@@ -35,7 +35,7 @@ if [ -d "$gui_prefix" ]; then WINEPREFIX=$gui_prefix wineserver -k 2>/dev/null |
 rm -rf "$gui_prefix" "$gui_prefix.lock"
 # Xvfb picks a free display and writes its number.
 display_file=$(mktemp)
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$display_file" >/dev/null 2>&1 &
 xvfb=$!
 for _ in $(seq 100); do
     display=$(cat "$display_file")

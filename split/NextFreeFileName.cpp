@@ -77,8 +77,9 @@ std::string advanceName(std::string_view fileName, std::uint64_t steps)
         std::size_t mark = 0;
         const std::int64_t number = suffixNumber(base, mark);
         // A positive suffix counts up by one a step: many steps at once, short of the top of the range.
-        const auto room = static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max() - 1 - number);
-        if (number > 0 && room > 0) {
+        constexpr std::int64_t top = std::numeric_limits<std::int64_t>::max();
+        const std::uint64_t room = number > 0 && number < top ? static_cast<std::uint64_t>(top - 1 - number) : 0;
+        if (room > 0) {
             const std::uint64_t jump = std::min(steps, room);
             name = withSuffix(base, mark, number + static_cast<std::int64_t>(jump), GetExtensionName(name));
             steps -= jump;

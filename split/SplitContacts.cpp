@@ -1,14 +1,13 @@
 #include "SplitContacts.h"
 
-#include "ContactNamer.h"
-#include "CountContacts.h"
-#include "PrepareOutputFolder.h"
 #include "TakenNames.h"
-#include "platform/LineReader.h"
 #include "platform/OutputFile.h"
 #include "platform/Paths.h"
 #include "platform/TemporaryFile.h"
 #include "platform/Text.h"
+#include "vcard/ContactReader.h"
+#include "vcard/NameFromContact.h"
+#include "vcard/PrepareOutputFolder.h"
 
 #include <charconv>
 #include <memory>
@@ -25,13 +24,25 @@ constexpr std::size_t longestNameBytes = 255 - 4 - 12;
 /// A contact larger than this is written to a temporary file as it is read instead of being held.
 constexpr std::size_t contactHeldBytes = std::size_t { 4 } << 20;
 
+/// Appends the numbered file name of contact `number`: "contact" and the number in at least four digits.
+void appendNumberedName(std::string& text, std::uint64_t number)
+{
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+    const auto length = static_cast<std::size_t>(end - digits);
+    text.append("contact");
+    if (length < 4)
+        text.append(4 - length, '0');
+    text.append(digits, length);
+    text.append(".vcf");
+}
+
 /// One job's writing of contacts into the output folder.
 class ContactWriter
 {
 public:
-    ContactWriter(FileSystem& fs, std::string location, Permissions permissions)
-        : m_fs(fs)
-        , m_location(std::move(location))
+    ContactWriter(HeldFolder& folder, Permissions permissions)
+        : m_folder(folder)
         , m_permissions(permissions)
     {
     }
@@ -40,20 +51,10 @@ public:
     void start(std::uint64_t number)
     {
         m_number = number;
-        m_numbered = numberedFileName(m_location, number);
+        m_numbered.clear();
+        appendNumberedName(m_numbered, number);
         m_image.assign("BEGIN:VCARD\r\n");
         m_spill.reset();
-    }
-
-    /// True when adding `more` bytes sends what is held to a temporary file.
-    bool willSpill(std::size_t more) const
-    {
-        return m_image.size() + more >= contactHeldBytes;
-    }
-    /// The bytes of the contact's file held so far.
-    std::string_view held() const
-    {
-        return m_image;
     }
 
     /// Adds bytes of the contact's file.
@@ -84,7 +85,7 @@ private:
     void spill()
     {
         if (!m_spill)
-            m_spill = std::make_unique<TemporaryFile>(m_fs, m_numbered);
+            m_spill = std::make_unique<TemporaryFile>(m_folder, m_numbered);
         m_spill->sink().write(m_image.data(), m_image.size());
         m_image.clear();
     }
@@ -92,26 +93,27 @@ private:
     TakenNames& taken()
     {
         if (!m_taken)
-            m_taken = std::make_unique<TakenNames>(m_fs, m_location);
+            m_taken = std::make_unique<TakenNames>(m_folder);
         return *m_taken;
     }
 
     bool writeNamed(const std::string& name)
     {
-        const std::string start = contactFileName(m_location, name);
-        if (start.empty())
+        // A name whose part before its first dot is a device name stays one whatever "-#N" is added at its
+        // end ("aux.txt-#1.vcf" is still the device AUX on Windows): such a contact keeps its number.
+        const std::string start = contactFileName(m_folder.path(), name);
+        if (start.empty() || (name.find('.') != std::string::npos && isDeviceName(name)))
             return false;
         for (;;) {
             const std::string free = taken().findFree(GetFileName(start), m_number);
-            const std::string path = joinPath(m_location, free);
             NewName answer;
             if (m_spill) {
-                answer = m_spill->moveToNewName(path);
+                answer = m_spill->moveToNewName(free);
             } else {
                 std::unique_ptr<ByteSink> sink;
-                answer = m_fs.createNewFile(path, m_permissions, sink);
+                answer = m_folder.createNewFile(free, m_permissions, sink);
                 if (answer == NewName::Done) {
-                    OutputFile file(m_fs, path, std::move(sink));
+                    OutputFile file(m_folder, free, std::move(sink));
                     file.write(m_image);
                     file.complete();
                 }
@@ -131,18 +133,18 @@ private:
         if (m_spill) {
             m_spill->moveIntoPlace();
         } else {
-            OutputFile file(m_fs, m_numbered, m_fs.createFile(m_numbered, m_permissions));
+            OutputFile file(m_folder, m_numbered, m_folder.createFile(m_numbered, m_permissions));
             file.write(m_image);
             file.complete();
         }
         if (m_taken)
-            m_taken->add(GetFileName(m_numbered));
+            m_taken->add(m_numbered);
     }
 
-    FileSystem& m_fs;
-    const std::string m_location;
+    HeldFolder& m_folder;
     const Permissions m_permissions;
     std::uint64_t m_number = 0;
+    /// The contact's numbered file name.
     std::string m_numbered;
     std::string m_image;
     std::unique_ptr<TemporaryFile> m_spill;
@@ -150,36 +152,15 @@ private:
     std::unique_ptr<TakenNames> m_taken;
 };
 
-/// Hands the namer the lines of a contact's file held so far, the opening line left out; a line whose end
-/// is not there yet is handed as a first piece.
-void feedHeld(ContactNamer& namer, std::string_view held)
-{
-    held.remove_prefix(std::string_view("BEGIN:VCARD\r\n").size());
-    while (!held.empty()) {
-        const auto end = held.find("\r\n");
-        namer.feed(held.substr(0, end), true, end != std::string_view::npos);
-        if (end == std::string_view::npos)
-            return;
-        held.remove_prefix(end + 2);
-    }
-}
-
 } // namespace
 
 std::string numberedFileName(const std::string& folder, std::uint64_t number)
 {
-    char digits[24];
-    const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
-    const auto length = static_cast<std::size_t>(end - digits);
     std::string path;
-    path.reserve(folder.size() + 20 + length);
+    path.reserve(folder.size() + 32);
     path.append(folder);
     path.push_back(pathSeparator);
-    path.append("contact");
-    if (length < 4)
-        path.append(4 - length, '0');
-    path.append(digits, length);
-    path.append(".vcf");
+    appendNumberedName(path, number);
     return path;
 }
 
@@ -219,75 +200,62 @@ std::string contactFileName(const std::string& location, const std::string& name
     return path;
 }
 
-JobResult SplitContacts(FileSystem& fs, JobHost& host, const std::string& source)
+JobResult SplitContacts(FileSystem& fs, JobHost& host, const std::string& source, SplitNaming naming)
 {
     JobResult result;
-    auto input = fs.openRead(source);
-    const Permissions inputPermissions = input->permissions();
-    result.location = PrepareOutputFolder(fs, source, inputPermissions);
-    const auto lock = fs.lockFolder(result.location);
-    LineReader reader(std::move(input));
+    OutputBesideSource job = openOutputBesideSource(fs, source);
+    result.location = job.location;
+    LineReader lines(std::move(job.source));
+    ContactReader reader(lines, &host);
     StatusGuard status(host);
-    ContactWriter writer(fs, result.location, filePermissionsFor(inputPermissions));
-    ContactNamer namer;
+    ContactWriter writer(*job.folder, filePermissionsFor(job.permissions));
+    // The name is found while the contact is read, from its own properties: a card nested in it names
+    // nothing.
+    const bool byName = naming == SplitNaming::FromContact;
+    NameFromContact namer;
     std::uint64_t number = 1;
-    LinePiece piece;
-    while (!reader.atEnd()) {
-        host.setStatus(number);
-        if (!host.yield()) {
-            result.stopped = true;
-            break;
-        }
-        if (!readOutsideContact(reader, result.skippedLines))
-            continue;
-
-        // The contact runs to the first line that is exactly "END:VCARD"; a source that ends before one
-        // still gives the contact, closed as if that line had been there.
-        writer.start(number);
-        namer.start();
-        // The namer reads the contact from what is held when the contact is complete; only a contact too
-        // large to be held is named while it is read.
-        bool following = false;
-        const auto add = [&](std::string_view bytes, bool first, bool last) {
-            if (!following && writer.willSpill(bytes.size() + 2)) {
-                feedHeld(namer, writer.held());
-                following = true;
+    ContactPiece piece;
+    while (!result.stopped && reader.next(piece)) {
+        switch (piece.role) {
+        case LineRole::Outside:
+        case LineRole::Opening:
+            // Progress once for every line read outside a contact.
+            if (piece.first) {
+                host.setStatus(number);
+                result.stopped = !host.yield();
             }
-            if (following)
-                namer.feed(bytes, first, last);
-            writer.add(bytes);
-            if (last)
+            if (!result.stopped && piece.role == LineRole::Opening && piece.last) {
+                writer.start(number);
+                namer.start();
+            }
+            break;
+        case LineRole::Property:
+        case LineRole::Nested:
+            if (byName && piece.role == LineRole::Property)
+                namer.feed(piece.text, piece.first, piece.last);
+            else if (byName && piece.first)
+                namer.skipLine();
+            writer.add(piece.text);
+            if (piece.last)
                 writer.add("\r\n");
-        };
-        bool closed = false;
-        while (!closed && reader.next(piece)) {
-            closed = piece.first && piece.last && isClosingLine(piece.text);
-            add(closed ? std::string_view("END:VCARD") : piece.text, piece.first, piece.last);
-            if (!piece.last && host.stopRequested())
+            break;
+        case LineRole::Closing: {
+            if (!piece.last)
                 break;
-        }
-        if (host.stopRequested()) {
-            result.stopped = true;
+            // The contact's closing line is written as "END:VCARD"; a contact that the source leaves open
+            // is closed as if its closing lines had been there, one for each card still open.
+            for (std::uint64_t card = 0; card < std::max<std::uint64_t>(piece.openCards, 1); ++card)
+                writer.add("END:VCARD\r\n");
+            const bool named = writer.finish(byName ? namer.name() : std::string());
+            ++number;
+            result.stopped = named && !host.yield();
             break;
         }
-        if (!closed)
-            add("END:VCARD", true, true);
-
-        // The naming choice is read once per contact, when the contact is complete.
-        std::string name;
-        if (host.nameFromContact()) {
-            if (!following)
-                feedHeld(namer, writer.held());
-            name = namer.name();
-        }
-        const bool named = writer.finish(name);
-        ++number;
-        if (named && !host.yield()) {
-            result.stopped = true;
-            break;
         }
     }
+    result.stopped = result.stopped || reader.stopped();
     result.count = number - 1;
+    result.skippedLines = reader.skippedLines();
     return result;
 }
 

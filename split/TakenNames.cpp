@@ -34,23 +34,6 @@ char asciiUpper(char c)
 
 } // namespace
 
-bool isDeviceName(std::string_view stem)
-{
-    stem = stem.substr(0, stem.find('.'));
-    while (!stem.empty() && stem.back() == ' ')
-        stem.remove_suffix(1);
-    char upper[5] = {};
-    if (stem.size() < 3 || stem.size() > 4)
-        return false;
-    for (std::size_t i = 0; i < stem.size(); ++i)
-        upper[i] = asciiUpper(stem[i]);
-    const std::string_view name(upper, stem.size());
-    if (name == "CON" || name == "PRN" || name == "AUX" || name == "NUL")
-        return true;
-    return name.size() == 4 && (name.substr(0, 3) == "COM" || name.substr(0, 3) == "LPT") && name[3] >= '1'
-        && name[3] <= '9';
-}
-
 bool isNumberedFromOn(std::string_view fileName, std::uint64_t number)
 {
     constexpr std::string_view stem = "CONTACT";
@@ -161,9 +144,8 @@ private:
     std::vector<std::uint32_t> m_slots;
 };
 
-TakenNames::TakenNames(FileSystem& fs, std::string folder)
-    : m_fs(fs)
-    , m_folder(std::move(folder))
+TakenNames::TakenNames(HeldFolder& folder)
+    : m_folder(folder)
     , m_table(std::make_unique<Table>())
     , m_chain(std::make_unique<Chain>())
 {
@@ -175,7 +157,7 @@ void TakenNames::listFolder()
 {
     m_listed = true;
     std::string upper;
-    m_fs.listFolder(m_folder, [&](std::string_view name) {
+    m_folder.listFolder([&](std::string_view name) {
         upperCaseInto(name, upper);
         m_table->insert(upper);
     });
@@ -207,9 +189,10 @@ public:
         const std::int64_t number = suffixNumber(base, mark);
         constexpr std::int64_t largest = std::numeric_limits<std::int64_t>::max() / 2;
         m_simple = number >= 0 && number < largest;
-        // A positive suffix goes on counting; without one (or with 0) the first variant gets "-#1".
+        // A positive suffix goes on counting; without one (or with 0) the first variant gets "-#1". A suffix
+        // near the top of the number range is followed step by step instead, never counted past the top.
         m_prefix.assign(number > 0 ? base.substr(0, mark) : base);
-        m_first = number > 0 ? number + 1 : 1;
+        m_first = m_simple && number > 0 ? number + 1 : 1;
     }
 
     /// The name at `place` (1 is the first variant); places are asked for in increasing order.

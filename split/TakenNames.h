@@ -12,10 +12,6 @@
 namespace tessely
 {
 
-/// True for the names Windows keeps for devices (CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9, in any
-/// letter case), which no file can have there; the stem counts up to its first dot, as Windows reads it.
-bool isDeviceName(std::string_view stem);
-
 /// True when `fileName` is, in any letter case, the numbered file name of contact `number` or of a later
 /// one: "contact", the number in at least four digits without further leading zeros, ".vcf".
 bool isNumberedFromOn(std::string_view fileName, std::uint64_t number);
@@ -31,7 +27,7 @@ bool isNumberedFromOn(std::string_view fileName, std::uint64_t number);
 class TakenNames
 {
 public:
-    TakenNames(FileSystem& fs, std::string folder);
+    explicit TakenNames(HeldFolder& folder);
     ~TakenNames();
     TakenNames(const TakenNames&) = delete;
     TakenNames& operator=(const TakenNames&) = delete;
@@ -54,8 +50,7 @@ private:
 
     void listFolder();
 
-    FileSystem& m_fs;
-    std::string m_folder;
+    HeldFolder& m_folder;
     bool m_listed = false;
     std::unique_ptr<Table> m_table;
     std::unique_ptr<Chain> m_chain;

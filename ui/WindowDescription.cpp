@@ -70,6 +70,23 @@ const MenuItemDescription* WindowDescription::menuItemById(int id) const
     return nullptr;
 }
 
+WindowCommand WindowDescription::commandById(int id) const
+{
+    if (const MenuItemDescription* item = menuItemById(id))
+        return item->command;
+    if (const ControlDescription* control = controlById(id))
+        return control->command;
+    return WindowCommand::None;
+}
+
+const ControlDescription* WindowDescription::cancelButton() const
+{
+    for (const ControlDescription& control : controls)
+        if (control.cancelButton)
+            return &control;
+    return nullptr;
+}
+
 TwipRect WindowDescription::clientRect(const ControlDescription& control) const
 {
     TwipRect rect = control.rect;

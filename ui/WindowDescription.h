@@ -25,6 +25,25 @@ enum class ControlKind {
 
 enum class TextAlignment { Left, Centre, Right };
 
+/// The sizes, in pixels, in which each window's icon is drawn: every size a desktop asks for, from the title
+/// bar at 96 dpi to a large icon view.
+inline constexpr int iconSizes[] = { 16, 20, 24, 32, 48, 256 };
+
+/// How a control makes room for its content where its rectangle is too small for it (a longer caption, a
+/// larger font, a higher screen density).
+enum class ContentFit {
+    /// It keeps its rectangle.
+    None,
+    /// It widens leftwards, keeping its right edge, so its caption shows whole on one line (a right-aligned
+    /// label that counts).
+    GrowLeft,
+    /// It widens to both sides, staying centred, and grows downwards, so every line shows whole (a list).
+    GrowAround,
+};
+
+/// What a menu item or a button does when chosen.
+enum class WindowCommand { OpenMenu, None, Run, Exit, ReCombine, Export, About };
+
 /// A control's own font. An empty family means the window's font.
 struct FontDescription {
     std::string family;
@@ -49,6 +68,7 @@ struct ControlDescription {
     /// A number unique in the window, by which a toolkit that numbers its controls finds this one.
     int id = 0;
     TextAlignment alignment = TextAlignment::Left;
+    ContentFit fit = ContentFit::None;
     FontDescription font;
     /// The lines of a list box, in order.
     std::vector<std::string> items;
@@ -59,6 +79,8 @@ struct ControlDescription {
     bool defaultButton = false;
     /// Esc presses it.
     bool cancelButton = false;
+    /// What pressing it does (a command button).
+    WindowCommand command = WindowCommand::None;
     /// Drawn on the system's scroll-bar colour instead of the usual window background.
     bool scrollBarBackground = false;
 
@@ -72,9 +94,6 @@ struct ControlDescription {
 /// A control with its name, kind, caption, rectangle and number; every other setting at its default.
 ControlDescription describeControl(std::string name, ControlKind kind, std::string caption, TwipRect rect, int id);
 
-/// What a menu item does when chosen.
-enum class MenuCommand { OpenMenu, None, Run, Exit, ReCombine, Export, About };
-
 /// One item of a window's menu bar or of one of its menus.
 struct MenuItemDescription {
     std::string name;
@@ -82,7 +101,7 @@ struct MenuItemDescription {
     std::string caption;
     /// 0 on the menu bar, 1 in the menu of the last item of level 0 before it.
     int level = 0;
-    MenuCommand command = MenuCommand::None;
+    WindowCommand command = WindowCommand::None;
     /// A number unique in the window, the item's command number for a toolkit that numbers commands.
     int id = 0;
 
@@ -118,6 +137,10 @@ struct WindowDescription {
     /// The control or menu item of the given number, or null.
     const ControlDescription* controlById(int id) const;
     const MenuItemDescription* menuItemById(int id) const;
+    /// The command of the control or menu item of the given number; None for any other number.
+    WindowCommand commandById(int id) const;
+    /// The button that Esc presses, or null when Esc does nothing in this window.
+    const ControlDescription* cancelButton() const;
     /// Where `control` sits in the client area: its rectangle moved by its frame's corner.
     TwipRect clientRect(const ControlDescription& control) const;
 };

@@ -32,6 +32,7 @@ WindowDescription describeAbout()
     window.clientHeight = 5850;
     window.icon = "about";
 
+    // 101 by 75 pixels at 96 dpi, and larger on a denser screen.
     ControlDescription picture = describeControl("Image1", ControlKind::Picture, "picture", { 0, 0, 1515, 1125 }, 300);
 
     // The design text until the window has loaded; then the version caption.
@@ -49,6 +50,7 @@ WindowDescription describeAbout()
     ControlDescription contacts
         = describeControl("lstHeader", ControlKind::ListBox, "", { 1620, 1320, 2655, 615 }, 304);
     contacts.items = { company, webAddress, supportAddress };
+    contacts.fit = ContentFit::GrowAround;
     contacts.scrollBarBackground = true;
 
     ControlDescription text

@@ -36,25 +36,28 @@ WindowDescription describeMain()
     ControlDescription run = describeControl(
         "cmdRun", ControlKind::CommandButton, "Split vCard into Files", { 1313, 2040, 1935, 495 }, 103);
     run.tooltip = "Split a multi-contact vCard into separate vCard files";
+    run.command = WindowCommand::Run;
 
-    // Hidden while no job runs; a job replaces the caption with its count.
+    // Hidden while no job runs; a job replaces the caption with its count, which may grow to any number of
+    // digits: the label widens leftwards to show it whole.
     ControlDescription status
         = describeControl("lblStatus", ControlKind::Label, "Processing...", { 3000, 2640, 1410, 195 }, 104);
     status.alignment = TextAlignment::Right;
+    status.fit = ContentFit::GrowLeft;
     status.visibleAtStart = false;
 
     window.controls = { frame, numbered, fromContact, run, status };
 
     window.menu = {
-        { "mnuFile", "&File", 0, MenuCommand::OpenMenu, 200 },
-        { "mnuRun", "&Run Now", 1, MenuCommand::Run, 201 },
-        { "mnuSep0", "-", 1, MenuCommand::None, 202 },
-        { "mnuExit", "E&xit", 1, MenuCommand::Exit, 203 },
-        { "mnuTools", "&Tools", 0, MenuCommand::OpenMenu, 210 },
-        { "mnuReCombine", "Re&Combine vCards into Single", 1, MenuCommand::ReCombine, 211 },
-        { "mnuExport", "vCard &Raw Format to CSV", 1, MenuCommand::Export, 212 },
-        { "mnuHelp", "&Help", 0, MenuCommand::OpenMenu, 220 },
-        { "mnuAbout", "&About", 1, MenuCommand::About, 221 },
+        { "mnuFile", "&File", 0, WindowCommand::OpenMenu, 200 },
+        { "mnuRun", "&Run Now", 1, WindowCommand::Run, 201 },
+        { "mnuSep0", "-", 1, WindowCommand::None, 202 },
+        { "mnuExit", "E&xit", 1, WindowCommand::Exit, 203 },
+        { "mnuTools", "&Tools", 0, WindowCommand::OpenMenu, 210 },
+        { "mnuReCombine", "Re&Combine vCards into Single", 1, WindowCommand::ReCombine, 211 },
+        { "mnuExport", "vCard &Raw Format to CSV", 1, WindowCommand::Export, 212 },
+        { "mnuHelp", "&Help", 0, WindowCommand::OpenMenu, 220 },
+        { "mnuAbout", "&About", 1, WindowCommand::About, 221 },
     };
 
     window.tabOrder = { "cmdRun", "optNaming_0", "optNaming_1" };

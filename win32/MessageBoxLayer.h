@@ -9,20 +9,13 @@
 namespace tessely
 {
 
-/// The message box through which the main window tells the user how a job ended.
-class MessageBoxLayer
+/// The message box through which the main window tells the user how a job ended: the system's
+/// (`MessageBoxW`).
+class Win32MessageBoxLayer
 {
 public:
-    virtual ~MessageBoxLayer() = default;
     /// Shows `message` modally over `owner` with an OK button and returns when the user has closed it.
-    virtual void show(HWND owner, const Message& message) = 0;
-};
-
-/// The system's message box (`MessageBoxW`).
-class Win32MessageBoxLayer : public MessageBoxLayer
-{
-public:
-    void show(HWND owner, const Message& message) override;
+    void show(HWND owner, const Message& message);
 };
 
 /// The message box style for a message's icon: OK only, with the error or the information icon.

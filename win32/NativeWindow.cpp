@@ -2,6 +2,7 @@
 
 #include "Win32Api.h"
 #include "platform/WideText.h"
+#include "ui/ControlPlacement.h"
 
 #include <algorithm>
 #include <cassert>
@@ -61,7 +62,8 @@ NativeKind nativeKind(const ControlDescription& control)
     case ControlKind::CommandButton:
         return { L"BUTTON", static_cast<DWORD>(control.defaultButton ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON), 0 };
     case ControlKind::Label:
-        return { L"STATIC", align, 0 };
+        // A label that widens for its caption keeps it on one line.
+        return { L"STATIC", align | (control.fit == ContentFit::GrowLeft ? SS_CENTERIMAGE : 0), 0 };
     case ControlKind::ListBox:
         return { L"LISTBOX", LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL, WS_EX_CLIENTEDGE };
     case ControlKind::Line:
@@ -112,9 +114,26 @@ void setRichTextFont(HWND box, const FontDescription& font)
     SendMessageW(box, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&format));
 }
 
+/// The size in pixels of a label's caption on one line in its font, with a character's room beside it.
+PixelSize captionSize(HWND label)
+{
+    const int length = GetWindowTextLengthW(label);
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(label, text.data(), length + 1)));
+    HDC dc = GetDC(label);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)));
+    SIZE size {};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    TEXTMETRICW metrics {};
+    GetTextMetricsW(dc, &metrics);
+    SelectObject(dc, old);
+    ReleaseDC(label, dc);
+    return { static_cast<int>(size.cx + metrics.tmAveCharWidth), static_cast<int>(size.cy) };
+}
+
 /// The size in pixels that a list box needs to show all its lines in full, borders and a little room
 /// included. Its font must be set.
-SIZE listSizeNeeded(HWND list)
+PixelSize listSizeNeeded(HWND list)
 {
     HDC dc = GetDC(list);
     HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0)));
@@ -132,6 +151,20 @@ SIZE listSizeNeeded(HWND list)
     const int itemHeight = static_cast<int>(SendMessageW(list, LB_GETITEMHEIGHT, 0, 0));
     const int borders = 2 * GetSystemMetrics(SM_CXEDGE);
     return { widest + borders + 6, count * itemHeight + borders };
+}
+
+/// What a control's content needs, for the controls that fit their content.
+PixelSize contentSize(HWND native, const ControlDescription& control)
+{
+    switch (control.fit) {
+    case ContentFit::None:
+        break;
+    case ContentFit::GrowLeft:
+        return captionSize(native);
+    case ContentFit::GrowAround:
+        return listSizeNeeded(native);
+    }
+    return {};
 }
 
 } // namespace
@@ -257,6 +290,9 @@ NativeControls::~NativeControls()
     for (HFONT font : m_namedFonts)
         if (font != nullptr)
             DeleteObject(font);
+    for (HBITMAP picture : m_pictures)
+        if (picture != nullptr)
+            DeleteObject(picture);
 }
 
 void NativeControls::create(HWND window)
@@ -264,6 +300,7 @@ void NativeControls::create(HWND window)
     m_window = window;
     const auto& controls = m_design.controls;
     m_controls.assign(controls.size(), nullptr);
+    m_pictures.assign(controls.size(), nullptr);
 
     // Tab visits the controls in the order they were created, so those that take the focus come first, in
     // Tab order; the others follow in their own order.
@@ -312,15 +349,6 @@ void NativeControls::create(HWND window)
             SendMessageW(native, BM_SETCHECK, BST_CHECKED, 0);
         for (const std::string& item : control.items)
             SendMessageW(native, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wideText(item).c_str()));
-        if (control.kind == ControlKind::Picture) {
-            HANDLE picture = LoadImageW(GetModuleHandleW(nullptr),
-                wideText(control.caption).c_str(),
-                IMAGE_BITMAP,
-                0,
-                0,
-                LR_CREATEDIBSECTION | LR_SHARED);
-            SendMessageW(native, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture));
-        }
         if (control.defaultButton)
             SendMessageW(window, DM_SETDEFID, static_cast<WPARAM>(control.id), 0);
     }
@@ -396,30 +424,11 @@ void NativeControls::layout(int dpi)
     for (std::size_t i = 0; i < m_design.controls.size(); ++i) {
         const ControlDescription& control = m_design.controls[i];
         HWND native = m_controls[i];
-        PixelRect rect = twipsToPixels(m_design.clientRect(control), dpi, dpi);
-        UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
-        if (control.kind == ControlKind::Line) {
-            // An etched rule is two pixels high at 96 dpi, one either side of the line.
-            rect.height = std::max(2, twipsToPixels(30, dpi));
-            rect.top -= rect.height / 2;
-        }
-        if (control.kind == ControlKind::Picture)
-            flags |= SWP_NOSIZE; // shown at its own size
         if (control.kind == ControlKind::RichTextBox)
             setRichTextFont(native, control.font);
         else
             SendMessageW(native, WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(control)), FALSE);
-        if (control.kind == ControlKind::ListBox) {
-            // The list shows every line in full: it grows to both sides, staying centred, and downwards.
-            const SIZE wanted = listSizeNeeded(native);
-            if (wanted.cx > rect.width) {
-                rect.left -= (wanted.cx - rect.width) / 2;
-                rect.width = wanted.cx;
-            }
-            rect.height = std::max(rect.height, static_cast<int>(wanted.cy));
-        }
-        SetWindowPos(native, nullptr, rect.left, rect.top, rect.width, rect.height, flags);
-        InvalidateRect(native, nullptr, TRUE);
+        place(i);
     }
     SendMessageW(m_tooltip, TTM_SETMAXTIPWIDTH, 0, MulDiv(400, dpi, 96));
 
@@ -428,6 +437,41 @@ void NativeControls::layout(int dpi)
     for (HFONT font : oldNamedFonts)
         if (font != nullptr)
             DeleteObject(font);
+}
+
+void NativeControls::place(std::size_t index)
+{
+    const ControlDescription& control = m_design.controls[index];
+    HWND native = m_controls[index];
+    const PixelRect rect = controlPlacement(m_design, control, m_dpi, contentSize(native, control));
+    if (control.kind == ControlKind::Picture) {
+        // The picture is drawn at its rectangle's size, which grows with the density.
+        auto* picture = static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr),
+            wideText(control.caption).c_str(),
+            IMAGE_BITMAP,
+            rect.width,
+            rect.height,
+            LR_CREATEDIBSECTION));
+        SendMessageW(native, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture));
+        if (m_pictures[index] != nullptr)
+            DeleteObject(m_pictures[index]);
+        m_pictures[index] = picture;
+    }
+    SetWindowPos(native, nullptr, rect.left, rect.top, rect.width, rect.height, SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(native, nullptr, TRUE);
+}
+
+void NativeControls::place(HWND control)
+{
+    for (std::size_t i = 0; i < m_controls.size(); ++i)
+        if (m_controls[i] == control)
+            place(i);
+}
+
+void NativeControls::pressCancelButton() const
+{
+    if (const ControlDescription* cancel = m_design.cancelButton())
+        SendMessageW(control(cancel->objectName()), BM_CLICK, 0, 0);
 }
 
 void NativeControls::moveToDpi(int dpi, const RECT& suggested)

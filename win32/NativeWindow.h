@@ -60,10 +60,14 @@ public:
     /// Creates every control in `window`, in Tab order, with its number as its control ID, its tooltip, and
     /// the option buttons of one frame as one group. Then lays them out for the window's density.
     void create(HWND window);
-    /// Sizes the window and places every control for `dpi`, with fonts for it: the client area in twips,
-    /// the controls at their twip rectangles, the system's message font for captions and each named font
-    /// at its size.
+    /// Sizes the window and places every control for `dpi`, with fonts and pictures for it: the client area
+    /// in twips, each control where the layout rules put it, the system's message font for captions and
+    /// each named font at its size.
     void layout(int dpi);
+    /// Places `control` again where the layout rules put it for its content now (a new caption).
+    void place(HWND control);
+    /// Presses the button that Esc presses in this window, if it has one.
+    void pressCancelButton() const;
     /// Lays the window out again for a screen of another density, at the place the system suggests.
     void moveToDpi(int dpi, const RECT& suggested);
     /// Centres the window on the work area of its screen, or over `over` when given.
@@ -82,6 +86,7 @@ public:
 
 private:
     HFONT fontFor(const ControlDescription& control) const;
+    void place(std::size_t index);
 
     const WindowDescription& m_design;
     HWND m_window = nullptr;
@@ -89,6 +94,8 @@ private:
     HWND m_tooltip = nullptr;
     HFONT m_messageFont = nullptr;
     std::vector<HFONT> m_namedFonts;
+    /// The pictures, loaded at the size they are drawn at.
+    std::vector<HBITMAP> m_pictures;
     int m_dpi = 96;
 };
 

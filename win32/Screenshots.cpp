@@ -77,12 +77,13 @@ int wmain(int argc, wchar_t** argv)
     settle();
     bool saved = savePicture(window.window(), folder + L"main-window.bmp");
 
-    window.showStatus(true);
-    window.setStatus(1234);
-    window.yield();
+    // The status label as a long job shows it, started from a dropped file or the command line.
+    tessely::MainWindowView& view = window;
+    view.showStatus(true);
+    view.setStatusCaption(tessely::statusCaption(12000));
     settle();
     saved = savePicture(window.window(), folder + L"main-window-status.bmp") && saved;
-    window.showStatus(false);
+    view.showStatus(false);
 
     tessely::frmAbout about(window.window());
     EnableWindow(window.window(), FALSE);

@@ -1,9 +1,9 @@
 #include "SourceDialog.h"
 
 #include "NativeWindow.h"
+#include "ParseMultiSelection.h"
 #include "Win32Api.h"
 #include "platform/WideText.h"
-#include "recombine/ParseMultiSelection.h"
 
 #include <algorithm>
 

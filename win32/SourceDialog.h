@@ -12,25 +12,18 @@
 namespace tessely
 {
 
-/// The main window's file-open dialog `cdcSource`: shows the dialog set up for one job and gives the files
-/// chosen.
-class SourceDialog
-{
-public:
-    virtual ~SourceDialog() = default;
-    /// Shows the dialog modally over `owner`; an empty selection when the user cancelled.
-    virtual Selection showOpen(HWND owner, const DialogSetup& setup) = 0;
-};
-
-/// `cdcSource` as the system's file-open dialog (`GetOpenFileNameW`). Opens in the folder last chosen, for
-/// as long as the program runs.
-class Win32SourceDialog : public SourceDialog
+/// The main window's file-open dialog `cdcSource` as the system's file-open dialog (`GetOpenFileNameW`).
+/// Opens in the folder last chosen, for as long as the program runs.
+class Win32SourceDialog
 {
 public:
     /// The dialog's answer starts with room for `answerSize` characters: enough for thousands of names.
     /// An answer that needs more is asked for again with room for it, never cut short.
     explicit Win32SourceDialog(std::size_t answerSize = std::size_t(1) << 20);
-    Selection showOpen(HWND owner, const DialogSetup& setup) override;
+    virtual ~Win32SourceDialog() = default;
+    /// Shows the dialog set up for one job modally over `owner` and gives the files chosen; an empty
+    /// selection when the user cancelled.
+    Selection showOpen(HWND owner, const DialogSetup& setup);
 
     /// The folder the dialog opens in; empty for the system's choice.
     std::wstring folder;

@@ -10,6 +10,7 @@
 #include <commdlg.h>
 #include <dlgs.h>
 #include <richedit.h>
+#include <shellapi.h>
 // clang-format on
 
 #endif

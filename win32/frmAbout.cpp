@@ -84,12 +84,15 @@ LRESULT frmAbout::handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam
 {
     switch (message) {
     case WM_COMMAND:
-        // OK clicked, Enter (OK is the default button) and Esc all press OK.
-        if ((LOWORD(wParam) == GetDlgCtrlID(cmdOK) || LOWORD(wParam) == IDCANCEL) && HIWORD(wParam) == BN_CLICKED) {
+        // OK clicked or Enter (OK is the default button); Esc comes as IDCANCEL and presses the button the
+        // description gives it.
+        if (HIWORD(wParam) != BN_CLICKED)
+            break;
+        if (LOWORD(wParam) == IDCANCEL)
+            m_controls.pressCancelButton();
+        else if (LOWORD(wParam) == GetDlgCtrlID(cmdOK))
             cmdOK_Click();
-            return 0;
-        }
-        break;
+        return 0;
     case WM_CLOSE:
         cmdOK_Click();
         return 0;

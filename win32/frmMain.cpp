@@ -1,29 +1,28 @@
 #include "frmMain.h"
 
+#include "MessageBoxLayer.h"
+#include "SourceDialog.h"
 #include "frmAbout.h"
+#include "platform/WideText.h"
+#include "ui/WindowDialogs.h"
 #include "ui/frmMainDescription.h"
 
 namespace tessely
 {
 
 frmMain::frmMain()
-    : m_ownDialog(std::make_unique<Win32SourceDialog>())
-    , m_ownMessages(std::make_unique<Win32MessageBoxLayer>())
-    , m_cdcSource(m_ownDialog.get())
-    , m_messages(m_ownMessages.get())
-    , m_fs(&localFileSystem())
+    : m_fs(&localFileSystem())
     , m_controls(frmMainDescription())
 {
-    create();
+    create(JobPacing::usualInterval);
 }
 
-frmMain::frmMain(SourceDialog& cdcSource, MessageBoxLayer& messages, FileSystem& fs)
-    : m_cdcSource(&cdcSource)
-    , m_messages(&messages)
+frmMain::frmMain(OperationUi& dialogs, FileSystem& fs, std::chrono::milliseconds pacing)
+    : m_dialogs(&dialogs)
     , m_fs(&fs)
     , m_controls(frmMainDescription())
 {
-    create();
+    create(pacing);
 }
 
 frmMain::~frmMain()
@@ -32,15 +31,21 @@ frmMain::~frmMain()
         DestroyWindow(m_window);
 }
 
-void frmMain::create()
+void frmMain::create(std::chrono::milliseconds pacing)
 {
     m_window = createDescribedWindow(frmMainDescription(), nullptr, &frmMain::windowProcedure, this);
+    if (m_dialogs == nullptr) {
+        m_ownDialogs = std::make_unique<WindowDialogs<HWND, Win32SourceDialog, Win32MessageBoxLayer>>(m_window);
+        m_dialogs = m_ownDialogs.get();
+    }
+    m_logic = std::make_unique<MainWindowLogic>(*this, *m_dialogs, *m_fs, pacing);
     m_controls.create(m_window);
     fraNaming = m_controls.control("fraNaming");
     optNaming[0] = m_controls.control("optNaming_0");
     optNaming[1] = m_controls.control("optNaming_1");
     cmdRun = m_controls.control("cmdRun");
     lblStatus = m_controls.control("lblStatus");
+    DragAcceptFiles(m_window, TRUE);
     Form_Load();
 }
 
@@ -65,74 +70,15 @@ bool frmMain::isOpen() const
     return m_window != nullptr;
 }
 
-void frmMain::cmdRun_Click()
+MainWindowLogic& frmMain::logic()
 {
-    RunOperation(OperationKind::Split);
+    return *m_logic;
 }
 
-void frmMain::mnuRun_Click()
+SplitNaming frmMain::naming()
 {
-    RunOperation(OperationKind::Split);
-}
-
-void frmMain::mnuReCombine_Click()
-{
-    RunOperation(OperationKind::Recombine);
-}
-
-void frmMain::mnuExport_Click()
-{
-    RunOperation(OperationKind::Export);
-}
-
-void frmMain::mnuAbout_Click()
-{
-    if (m_ending)
-        return;
-    frmAbout about(m_window);
-    about.showModal();
-}
-
-void frmMain::mnuExit_Click()
-{
-    close();
-}
-
-void frmMain::close()
-{
-    // Ending stops a running job at its next yield; the window goes once the job has returned.
-    m_ending = true;
-    if (m_busy)
-        ShowWindow(m_window, SW_HIDE);
-    else
-        DestroyWindow(m_window);
-}
-
-void frmMain::RunOperation(OperationKind kind)
-{
-    if (m_busy || m_ending)
-        return;
-    m_busy = true;
-    m_pacing.start();
-    tessely::RunOperation(kind, *this, *m_fs, *this);
-    m_busy = false;
-    if (m_ending)
-        DestroyWindow(m_window);
-}
-
-bool frmMain::isBusy() const
-{
-    return m_busy;
-}
-
-Selection frmMain::showOpen(const DialogSetup& setup)
-{
-    return m_cdcSource->showOpen(m_window, setup);
-}
-
-void frmMain::showMessage(const Message& message)
-{
-    m_messages->show(m_window, message);
+    return SendMessageW(optNaming[1], BM_GETCHECK, 0, 0) == BST_CHECKED ? SplitNaming::FromContact
+                                                                        : SplitNaming::Numbered;
 }
 
 void frmMain::showStatus(bool visible)
@@ -140,37 +86,44 @@ void frmMain::showStatus(bool visible)
     ShowWindow(lblStatus, visible ? SW_SHOWNA : SW_HIDE);
 }
 
-void frmMain::setStatus(std::uint64_t number)
+void frmMain::setStatusCaption(const std::string& caption)
 {
-    m_pacing.setStatus(number);
+    SetWindowTextW(lblStatus, wideText(caption).c_str());
+    m_controls.place(lblStatus);
 }
 
-bool frmMain::yield()
+bool frmMain::handleEvents()
 {
-    if (m_ending)
-        return false;
-    if (m_pacing.due()) {
-        if (const auto caption = m_pacing.takeCaption())
-            SetWindowTextW(lblStatus, wideText(*caption).c_str());
-        if (!handleWaitingMessages())
-            m_ending = true;
+    return handleWaitingMessages();
+}
+
+void frmMain::showAbout()
+{
+    frmAbout about(m_window);
+    about.showModal();
+}
+
+void frmMain::closeWindow()
+{
+    SendMessageW(m_window, WM_CLOSE, 0, 0);
+}
+
+void frmMain::destroyWindow()
+{
+    DestroyWindow(m_window);
+}
+
+void frmMain::drop(HDROP files)
+{
+    std::vector<std::string> paths;
+    const UINT count = DragQueryFileW(files, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+        std::wstring path(DragQueryFileW(files, i, nullptr, 0) + 1, L'\0');
+        path.resize(DragQueryFileW(files, i, path.data(), static_cast<UINT>(path.size())));
+        paths.push_back(toUtf8(path));
     }
-    return !m_ending;
-}
-
-bool frmMain::stopRequested()
-{
-    return m_ending;
-}
-
-bool frmMain::nameFromContact()
-{
-    return SendMessageW(optNaming[1], BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
-
-Date frmMain::today()
-{
-    return localToday();
+    DragFinish(files);
+    m_logic->openFiles(paths, FileSource::Drop);
 }
 
 LRESULT CALLBACK frmMain::windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -181,44 +134,25 @@ LRESULT CALLBACK frmMain::windowProcedure(HWND window, UINT message, WPARAM wPar
     return self->handle(window, message, wParam, lParam);
 }
 
-void frmMain::command(int id)
-{
-    if (const MenuItemDescription* item = frmMainDescription().menuItemById(id)) {
-        switch (item->command) {
-        case MenuCommand::Run:
-            mnuRun_Click();
-            return;
-        case MenuCommand::Exit:
-            mnuExit_Click();
-            return;
-        case MenuCommand::ReCombine:
-            mnuReCombine_Click();
-            return;
-        case MenuCommand::Export:
-            mnuExport_Click();
-            return;
-        case MenuCommand::About:
-            mnuAbout_Click();
-            return;
-        case MenuCommand::OpenMenu:
-        case MenuCommand::None:
-            return;
-        }
-    }
-    if (id == GetDlgCtrlID(cmdRun))
-        cmdRun_Click();
-}
-
 LRESULT frmMain::handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_COMMAND:
-        // Menu items and the button; Esc (IDCANCEL) does nothing in the main window.
-        if (HIWORD(wParam) == BN_CLICKED)
-            command(LOWORD(wParam));
+        // Menu items and buttons by their number; Esc comes as IDCANCEL.
+        if (HIWORD(wParam) != BN_CLICKED)
+            return 0;
+        if (LOWORD(wParam) == IDCANCEL)
+            m_controls.pressCancelButton();
+        else
+            m_logic->command(frmMainDescription().commandById(LOWORD(wParam)));
+        return 0;
+    case WM_DROPFILES:
+        drop(reinterpret_cast<HDROP>(wParam));
         return 0;
     case WM_CLOSE:
-        close();
+        // A running job ends at its next yield; the window goes once it has returned.
+        ShowWindow(m_window, SW_HIDE);
+        m_logic->closing();
         return 0;
     case WM_DPICHANGED:
         m_controls.moveToDpi(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));

@@ -1,40 +1,38 @@
 #ifndef TESSELY_WIN32_FRMMAIN_H
 #define TESSELY_WIN32_FRMMAIN_H
 
-#include "MessageBoxLayer.h"
 #include "NativeWindow.h"
-#include "SourceDialog.h"
 #include "Win32Api.h"
 #include "controller/RunOperation.h"
 #include "platform/FileSystem.h"
-#include "platform/JobHost.h"
-#include "ui/JobPacing.h"
+#include "ui/MainWindowLogic.h"
 
-#include <cstdint>
+#include <chrono>
 #include <memory>
 
 namespace tessely
 {
 
-/// The program's main window drawn with the native controls: the naming choice, the split button, the
-/// status label and the File, Tools and Help menus. Every job command goes to `RunOperation`; the window is
-/// the jobs' host (status label, naming choice, yield to the message loop) and their dialogs (the open
-/// dialog `cdcSource` and the message box).
+/// The program's main window drawn with the native controls from its description: the naming choice, the
+/// split button, the status label and the File, Tools and Help menus. It only draws and forwards: its
+/// commands, the files dropped on it and its closing go to its `MainWindowLogic`, which does what the
+/// window does.
 ///
 /// Each control is a member named as the control; the two naming buttons are `optNaming[0]` and
 /// `optNaming[1]`. Each has its number from the window's description as its control ID.
-class frmMain : public OperationUi, public JobHost
+class frmMain : public MainWindowView
 {
 public:
     /// The window with the system's open dialog and message box, working on the local file system.
     frmMain();
-    /// The window with the given dialog, message box and file system, which must outlive it.
-    frmMain(SourceDialog& cdcSource, MessageBoxLayer& messages, FileSystem& fs);
+    /// The window with the given dialogs and file system, which must outlive it; a running job lets the
+    /// window catch up once per `pacing`.
+    frmMain(OperationUi& dialogs, FileSystem& fs, std::chrono::milliseconds pacing = JobPacing::usualInterval);
     ~frmMain() override;
     frmMain(const frmMain&) = delete;
     frmMain& operator=(const frmMain&) = delete;
 
-    /// Shows the window centred on its screen with the focus on the split button.
+    /// Shows the window centred on its screen with the focus where the description puts it.
     void show();
     /// True until the window has been closed.
     bool isOpen() const;
@@ -46,39 +44,11 @@ public:
     {
         return m_controls;
     }
-
-    /// Runs one job between the open dialog and the closing message. A command chosen while a job runs is
-    /// ignored, so two jobs never work on the same files at once.
-    void RunOperation(OperationKind kind);
-    /// True while a job runs.
-    bool isBusy() const;
+    /// What the window does: its commands, jobs on files handed to it.
+    MainWindowLogic& logic();
 
     /// Sizes the window to its client area and menu bar for its screen's density.
     void Form_Load();
-    /// The split button and File > Run Now: the split.
-    void cmdRun_Click();
-    void mnuRun_Click();
-    /// Tools > ReCombine vCards into Single: the recombine.
-    void mnuReCombine_Click();
-    /// Tools > vCard Raw Format to CSV: the CSV export.
-    void mnuExport_Click();
-    /// Help > About: shows a new About window modally and returns when it has closed.
-    void mnuAbout_Click();
-    /// File > Exit: closes the window, which ends the program and stops a running job.
-    void mnuExit_Click();
-
-    Selection showOpen(const DialogSetup& setup) override;
-    void showMessage(const Message& message) override;
-    void showStatus(bool visible) override;
-    void setStatus(std::uint64_t number) override;
-    /// Lets the window repaint and handle input, at most every few milliseconds so a job with many short
-    /// steps stays fast. False once the program is ending.
-    bool yield() override;
-    /// True once the program is ending (File > Exit, the close box).
-    bool stopRequested() override;
-    /// True while " Name vCards from Contact Info" is selected.
-    bool nameFromContact() override;
-    Date today() override;
 
     HWND fraNaming = nullptr;
     HWND optNaming[2] = { nullptr, nullptr };
@@ -86,23 +56,29 @@ public:
     HWND lblStatus = nullptr;
 
 private:
-    void create();
+    // What the logic asks of the window. The window's life first: it goes only when the logic says so.
+    /// Sends the window WM_CLOSE, as its close box does.
+    void closeWindow() override;
+    void destroyWindow() override;
+    void showAbout() override;
+    /// Handles the messages that wait; false once the program was asked to quit.
+    bool handleEvents() override;
+    // The status label and the naming buttons.
+    void showStatus(bool visible) override;
+    void setStatusCaption(const std::string& caption) override;
+    SplitNaming naming() override;
+
+    void create(std::chrono::milliseconds pacing);
     static LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    void command(int id);
-    void close();
+    void drop(HDROP files);
 
-    std::unique_ptr<SourceDialog> m_ownDialog;
-    std::unique_ptr<MessageBoxLayer> m_ownMessages;
-    SourceDialog* m_cdcSource = nullptr;
-    MessageBoxLayer* m_messages = nullptr;
+    std::unique_ptr<OperationUi> m_ownDialogs;
+    OperationUi* m_dialogs = nullptr;
     FileSystem* m_fs = nullptr;
     HWND m_window = nullptr;
     NativeControls m_controls;
-
-    bool m_busy = false;
-    bool m_ending = false;
-    JobPacing m_pacing;
+    std::unique_ptr<MainWindowLogic> m_logic;
 };
 
 } // namespace tessely

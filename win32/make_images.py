@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Turns the program's PNG artwork into the image formats of Windows resources.
 
-    make_images.py icon OUT.ico IN-16.png IN-32.png   an icon with one 24-bit image per PNG
+    make_images.py icon OUT.ico IN.png...             an icon with one 24-bit image per PNG
     make_images.py bitmap OUT.bmp IN.png              a 24-bit bitmap
 
 The build runs it for the icons of the two windows and the About window's picture, so the resources always
@@ -85,6 +85,11 @@ def write_icon(out, pngs):
     images = []
     for path in pngs:
         width, height, rows = read_png(path)
+        if width >= 256:
+            # A large image is kept as the PNG it is, as Windows takes it, at a tenth of a bitmap's size.
+            with open(path, "rb") as f:
+                images.append((width, height, f.read()))
+            continue
         pixels = dib_rows(width, rows)
         # Every pixel opaque: the mask is all zeros, one bit per pixel, rows padded to four bytes.
         mask = b"\0" * (((width + 31) // 32) * 4 * height)

@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Draws the program's artwork and writes it as 24-bit PNG files beside this script.
 
-main-16.png, main-32.png    the main window's icon: a stack of contact cards with an arrow
-about-16.png, about-32.png  the About window's icon, also the program's icon: a card with a person
+main-N.png     the main window's icon: a stack of contact cards with an arrow
+about-N.png    the About window's icon, also the program's icon: a card with a person
+               (N: 16, 20, 24, 32, 48 and 256 pixels, every size a desktop asks for)
 picture.png                 the 101x75 picture of the About window
 
 Only the standard library is used, so the files can be drawn again on any machine:
@@ -31,15 +32,15 @@ class Canvas:
             for x in range(left, left + width):
                 self.put(x, y, colour)
 
-    def frame(self, left, top, width, height, colour):
-        self.fill(left, top, width, 1, colour)
-        self.fill(left, top + height - 1, width, 1, colour)
-        self.fill(left, top, 1, height, colour)
-        self.fill(left + width - 1, top, 1, height, colour)
+    def frame(self, left, top, width, height, colour, line=1):
+        self.fill(left, top, width, line, colour)
+        self.fill(left, top + height - line, width, line, colour)
+        self.fill(left, top, line, height, colour)
+        self.fill(left + width - line, top, line, height, colour)
 
-    def card(self, left, top, width, height, paper, edge):
+    def card(self, left, top, width, height, paper, edge, line=1):
         self.fill(left, top, width, height, paper)
-        self.frame(left, top, width, height, edge)
+        self.frame(left, top, width, height, edge, line)
 
     def disc(self, cx, cy, radius, colour):
         for y in range(int(cy - radius) - 1, int(cy + radius) + 2):
@@ -77,24 +78,26 @@ SKY = (214, 232, 250)
 def main_icon(size):
     """Three cards fanned out from one: the split."""
     s = size / 16
+    edge = max(1, size // 32)  # edges as thick at every size as at 32 pixels
     c = Canvas(size, size, SKY)
     for i, colour in enumerate([(150, 180, 215), (95, 145, 205), BLUE]):
         left, top = round((1 + 3 * i) * s), round((1 + 2 * i) * s)
-        c.card(left, top, round(9 * s), round(10 * s), colour, DEEP_BLUE)
+        c.card(left, top, round(9 * s), round(10 * s), colour, DEEP_BLUE, edge)
         for line in range(3):
             c.fill(left + round(2 * s), top + round((3 + 2 * line) * s), round(5 * s), max(1, round(s)), PAPER)
     # An arrow pointing down and right, out of the stack.
     for step in range(round(5 * s)):
         c.fill(round(11 * s) - step // 2, round(11 * s) + step // 2, max(1, round(s)), max(1, round(s)), ORANGE)
-    c.frame(0, 0, size, size, DEEP_BLUE)
+    c.frame(0, 0, size, size, DEEP_BLUE, edge)
     return c
 
 
 def about_icon(size):
     """A contact card with a person on it."""
     s = size / 16
+    edge = max(1, size // 32)
     c = Canvas(size, size, TEAL)
-    c.card(round(1 * s), round(3 * s), round(14 * s), round(10 * s), PAPER, DEEP_TEAL)
+    c.card(round(1 * s), round(3 * s), round(14 * s), round(10 * s), PAPER, DEEP_TEAL, edge)
     c.disc(5 * s, 6.5 * s, 1.7 * s, ORANGE)
     c.fill(round(3 * s), round(9 * s), round(4 * s), round(2 * s), ORANGE)
     for line in range(3):
@@ -133,7 +136,7 @@ def write(name, canvas):
 
 
 if __name__ == "__main__":
-    for size in (16, 32):
+    for size in (16, 20, 24, 32, 48, 256):
         write(f"main-{size}.png", main_icon(size))
         write(f"about-{size}.png", about_icon(size))
     write("picture.png", picture())

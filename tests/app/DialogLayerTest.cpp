@@ -1,6 +1,5 @@
 #include "app/MessageBoxLayer.h"
 #include "app/SourceDialog.h"
-#include "app/Twips.h"
 #include "tests/support/TempFolder.h"
 
 #include <QApplication>
@@ -16,25 +15,6 @@ namespace tessely
 {
 namespace
 {
-
-TEST(Twips, ConvertToPixelsAtTheScreensDensity)
-{
-    const struct {
-        int twips, dpi, pixels;
-    } cases[] = {
-        { 15, 96, 1 },
-        { 4560, 96, 304 },
-        { 2850, 96, 190 },
-        { 473, 96, 32 }, // 31.53 rounds up
-        { 7, 96, 0 },
-        { 8, 96, 1 },
-        { 1440, 120, 120 },
-        { 15, 192, 2 },
-        { 0, 96, 0 },
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(twipsToPixels(c.twips, c.dpi), c.pixels) << c.twips << " at " << c.dpi;
-}
 
 TEST(SourceDialog, FilterTakesQtsForm)
 {

@@ -1,5 +1,7 @@
 #include "cli/Cli.h"
 
+#include "platform/Paths.h"
+#include "platform/Version.h"
 #include "split/SplitContacts.h"
 #include "tests/support/System.h"
 #include "tests/support/TempFolder.h"
@@ -27,13 +29,26 @@ struct CliRun {
     std::string err;
 };
 
-CliRun run(const std::vector<std::string>& args, const std::string& workingFolder = {})
+/// A stream whose every write fails, as standard output does on a full disk.
+class FailingBuffer final : public std::streambuf
+{
+protected:
+    int overflow(int /*c*/) override
+    {
+        return traits_type::eof();
+    }
+};
+
+/// Runs tessely-cli in-process, with Windows conventions or without (by default as on this system).
+CliRun run(
+    const std::vector<std::string>& args, const std::string& workingFolder = {}, bool windows = pathSeparator == '\\')
 {
     std::ostringstream out;
     std::ostringstream err;
     CliEnvironment env { localFileSystem(), out, err };
     env.today = fixedDay;
     env.workingFolder = workingFolder;
+    env.windows = windows;
     const int status = runCli(args, env);
     return { status, out.str(), err.str() };
 }
@@ -62,7 +77,7 @@ TEST(Cli, UsageErrorsExitTwo)
 
 TEST(Cli, HelpAndVersion)
 {
-    EXPECT_EQ(run({ "--version" }).out, "tessely 3.2.2\n");
+    EXPECT_EQ(run({ "--version" }).out, std::string("tessely ") + versionText + "\n");
     const std::vector<std::vector<std::string>> helps
         = { { "--help" }, { "split", "--help" }, { "export", "-h" }, { "recombine", "--help" } };
     for (const auto& args : helps) {
@@ -71,6 +86,62 @@ TEST(Cli, HelpAndVersion)
         EXPECT_EQ(r.out.rfind("Usage: tessely-cli " + (args.size() > 1 ? args[0] : std::string("COMMAND")), 0), 0u);
         for (const char* section : { "Options:", "Example:", "Exit status:" })
             EXPECT_NE(r.out.find(section), std::string::npos) << args[0] << " lacks " << section;
+    }
+}
+
+TEST(Cli, HelpSpeaksTheConventionsOfItsSystem)
+{
+    const struct {
+        bool windows;
+        std::vector<std::string> args;
+        std::vector<std::string> present;
+        std::vector<std::string> absent;
+    } cases[] = {
+        { false,
+            { "--help" },
+            { "~/phone/contacts.vcf", "Split-vCards/Contacts_Export.csv", "SIGHUP" },
+            { "\\", "/?" } },
+        { false, { "export", "-h" }, { "Split-vCards/Contacts_Export.csv", "SIGINT" }, { "\\", "/?" } },
+        { true,
+            { "--help" },
+            { "C:\\Users\\", "Split-vCards\\Contacts_Export.csv", "/?", "Ctrl+C", "console window" },
+            { "~/", "SIG", "-vCards/" } },
+        { true, { "recombine", "/?" }, { "Split-vCards\\contact0001.vcf", "Ctrl+C" }, { "-vCards/", "SIG" } },
+    };
+    for (const auto& c : cases) {
+        const CliRun r = run(c.args, {}, c.windows);
+        EXPECT_EQ(r.status, exitSuccess) << c.args[0];
+        for (const std::string& word : c.present)
+            EXPECT_NE(r.out.find(word), std::string::npos) << c.windows << " " << c.args[0] << " lacks " << word;
+        for (const std::string& word : c.absent)
+            EXPECT_EQ(r.out.find(word), std::string::npos) << c.windows << " " << c.args[0] << " has " << word;
+    }
+    const CliRun windows = run({ "/?" }, {}, true);
+    EXPECT_EQ(windows.status, exitSuccess);
+    EXPECT_EQ(windows.out.rfind("Usage: tessely-cli COMMAND", 0), 0u);
+    EXPECT_EQ(run({ "/?" }, {}, false).status, exitUsage) << "elsewhere /? is no option";
+}
+
+TEST(Cli, WindowsPathsInMessagesUseBackslashesWhateverWasTyped)
+{
+    if (pathSeparator != '\\')
+        GTEST_SKIP() << "a path with backslashes names one file here";
+    test::TempFolder dir;
+    const CliRun r = run({ "split", "phone/gone.vcf" }, dir.path(), true);
+    EXPECT_EQ(r.status, exitFileError);
+    EXPECT_NE(r.err.find("'" + dir.file("phone\\gone.vcf") + "'"), std::string::npos) << r.err;
+}
+
+TEST(Cli, HelpOrVersionThatCannotBeWrittenIsAFailure)
+{
+    for (const auto& args :
+        std::vector<std::vector<std::string>> { { "--version" }, { "--help" }, { "split", "-h" } }) {
+        FailingBuffer full;
+        std::ostream out(&full);
+        std::ostringstream err;
+        CliEnvironment env { localFileSystem(), out, err };
+        EXPECT_EQ(runCli(args, env), exitFileError) << args.back();
+        EXPECT_NE(err.str().find("standard output"), std::string::npos);
     }
 }
 
@@ -276,16 +347,6 @@ TEST(Cli, RecombineComparesTheRealFoldersOfItsFiles)
         << "a link to the same folder is the same folder";
 }
 
-/// A stream whose every write fails, as standard output does on a full disk.
-class FailingBuffer final : public std::streambuf
-{
-protected:
-    int overflow(int /*c*/) override
-    {
-        return traits_type::eof();
-    }
-};
-
 TEST(Cli, AMessageThatCannotBeWrittenIsAFailure)
 {
     test::TempFolder dir;
@@ -316,7 +377,8 @@ TEST(Cli, AStopRequestEndsTheJobWithTheSignalsStatusAndNoUnfinishedFile)
         env.stopSignal = interrupted;
         EXPECT_EQ(runCli({ command, "all.vcf" }, env), 130) << command;
         EXPECT_TRUE(out.str().empty()) << command;
-        EXPECT_EQ(test::listFolder(dir.file("Split-vCards")), std::vector<std::string> {}) << command;
+        // A stop seen while the contacts are counted ends it before anything is made.
+        EXPECT_EQ(test::listFolder(dir.path()), std::vector<std::string> { "all.vcf" }) << command;
     }
 }
 

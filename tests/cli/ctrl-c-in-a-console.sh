@@ -8,48 +8,29 @@
 # Usage: ctrl-c-in-a-console.sh TESSELY-CLI WORK-FOLDER
 cli=$1
 work=$2
+. "$(dirname "$0")/console.sh"
 rm -rf "$work" && mkdir -p "$work" && cd "$work" || exit 1
 awk 'BEGIN { for (i = 1; i <= 30000; i++) printf "BEGIN:VCARD\r\nFN:Contact %d\r\nEND:VCARD\r\n", i }' >big.vcf
 
 count_written() {
     if [ -d Split-vCards ]; then ls Split-vCards | wc -l; else echo 0; fi
 }
+started_writing() { [ "$(count_written)" -ge 10 ] || [ -f status.txt ]; }
+ended() { [ -f status.txt ]; }
 
-# The console's input stays open until the program has ended: a closed console would hang it up.
-mkfifo console-in
-script -qec "\"$cli\" split big.vcf >out.txt; echo \$? >status.txt" /dev/null <console-in >/dev/null 2>&1 &
-console=$!
-exec 3>console-in
-
-stop_console() {
-    exec 3>&-
-    kill "$console" 2>/dev/null
-    wait "$console" 2>/dev/null
-}
-
+start_console "\"$cli\" split big.vcf >out.txt; echo \$? >status.txt"
 # Up to two minutes for Wine to start the program.
-waited=0
-while [ "$(count_written)" -lt 10 ] && [ ! -f status.txt ]; do
-    if [ $waited -ge 1200 ]; then
-        echo "the split wrote no file within two minutes"
-        stop_console
-        exit 1
-    fi
-    sleep 0.1
-    waited=$((waited + 1))
-done
-printf '\003' >&3
-
-waited=0
-while [ ! -f status.txt ]; do
-    if [ $waited -ge 600 ]; then
-        echo "the split did not end within a minute of Ctrl+C ($(count_written) files written)"
-        stop_console
-        exit 1
-    fi
-    sleep 0.1
-    waited=$((waited + 1))
-done
+if ! await 120 started_writing; then
+    echo "the split wrote no file within two minutes"
+    stop_console
+    exit 1
+fi
+press '\003'
+if ! await 60 ended; then
+    echo "the split did not end within a minute of Ctrl+C ($(count_written) files written)"
+    stop_console
+    exit 1
+fi
 stop_console
 
 status=$(cat status.txt)

@@ -16,7 +16,7 @@ namespace
 
 const std::string twoCards = "BEGIN:VCARD\r\nFN:A\r\nEND:VCARD\r\nBEGIN:VCARD\r\nFN:B\r\nEND:VCARD\r\n";
 
-TEST(RunOperation, SetsUpTheDialogPerKind)
+TEST(AskForRequest, SetsUpTheDialogPerKindAndGivesTheChoice)
 {
     const struct {
         OperationKind kind;
@@ -31,8 +31,7 @@ TEST(RunOperation, SetsUpTheDialogPerKind)
     };
     for (const auto& c : cases) {
         test::ScriptedUi ui;
-        test::RecordingHost host;
-        EXPECT_EQ(RunOperation(c.kind, ui, localFileSystem(), host), Outcome::Cancelled);
+        EXPECT_EQ(askForRequest(c.kind, ui), std::nullopt) << "a cancelled dialog asks for nothing";
         ASSERT_EQ(ui.dialogs.size(), 1u);
         EXPECT_EQ(ui.dialogs[0].title, c.title);
         EXPECT_EQ(ui.dialogs[0].mode, c.mode);
@@ -42,7 +41,14 @@ TEST(RunOperation, SetsUpTheDialogPerKind)
         EXPECT_EQ(ui.dialogs[0].filters[1].description, "All Files (*.*)");
         EXPECT_EQ(ui.dialogs[0].filters[1].patterns, std::vector<std::string> { "*.*" });
         EXPECT_TRUE(ui.messages.empty()) << "a cancelled dialog shows nothing";
-        EXPECT_TRUE(host.calls.empty()) << "a cancelled dialog starts no job";
+
+        const Selection chosen { "/d", { "a.vcf", "b.vcf" } };
+        ui.selections = { chosen };
+        const auto request = askForRequest(c.kind, ui);
+        ASSERT_TRUE(request.has_value());
+        EXPECT_EQ(request->kind, c.kind);
+        EXPECT_EQ(request->selection, chosen);
+        EXPECT_EQ(request->naming, SplitNaming::Numbered);
     }
 }
 
@@ -107,6 +113,40 @@ TEST(RunOperation, MessagesReadWordForWord)
     }
 }
 
+TEST(Operation, FileNamesMatchTheDialogsFiltersWhateverTheirLetterCase)
+{
+    const FileFilter& vCards = sourceFilters().at(0);
+    const FileFilter& all = sourceFilters().at(1);
+    const struct {
+        const char* name;
+        bool vCard;
+    } cases[] = {
+        { "a.vcf", true },
+        { "Phone Export.VCF", true },
+        { ".vcf", true },
+        { "a.vcf.txt", false },
+        { "a.vcard", false },
+        { "vcf", false },
+        { "", false },
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(matchesFilter(vCards, c.name), c.vCard) << c.name;
+        EXPECT_TRUE(matchesFilter(all, c.name)) << c.name;
+    }
+}
+
+TEST(Operation, RefusedFilesAreNamedAFewAtATime)
+{
+    const std::vector<std::string> names = { "1.txt", "2.txt", "3.txt", "4.txt", "5.txt", "6.txt", "7.txt" };
+    const Message few = notVCardFilesMessage({ names[0], names[1] });
+    EXPECT_EQ(std::vector<std::string>(few.lines.end() - 2, few.lines.end()),
+        (std::vector<std::string> { "1.txt", "2.txt" }));
+    const Message many = notVCardFilesMessage(names);
+    EXPECT_EQ(many.lines.back(), "and 2 more");
+    EXPECT_EQ(many.lines.at(many.lines.size() - 2), "5.txt");
+    EXPECT_EQ(many.icon, MessageIcon::Error);
+}
+
 TEST(RunOperation, RefusesSelectionsWithNothingToProcess)
 {
     test::TempFolder dir;
@@ -123,9 +163,9 @@ TEST(RunOperation, RefusesSelectionsWithNothingToProcess)
     };
     for (const auto& c : cases) {
         test::ScriptedUi ui;
-        ui.selections = { c.selection };
         test::RecordingHost host;
-        EXPECT_EQ(RunOperation(c.kind, ui, localFileSystem(), host), Outcome::NothingToProcess) << c.selection.path();
+        EXPECT_EQ(RunOperation({ c.kind, c.selection }, ui, localFileSystem(), host), Outcome::NothingToProcess)
+            << c.selection.path();
         ASSERT_EQ(ui.messages.size(), 1u);
         EXPECT_EQ(ui.messages[0].title, "Nothing to Process");
         EXPECT_EQ(ui.messages[0].lines, nothingToProcessMessage(c.kind).lines);
@@ -137,16 +177,37 @@ TEST(RunOperation, RefusesSelectionsWithNothingToProcess)
 TEST(RunOperation, ReportsTheSplitWithTheJobsOwnCount)
 {
     test::TempFolder dir;
-    // Three opening lines, but the lower-case closing line swallows the second contact into the first.
+    // The count before the job stops at two contacts; the message gives the job's own count of all three.
     const std::string source
         = dir.write("all.vcf", "BEGIN:VCARD\r\nend:vcard\r\nBEGIN:VCARD\r\nEND:VCARD\r\nBEGIN:VCARD\r\nEND:VCARD\r\n");
     test::ScriptedUi ui;
-    ui.selections = { Selection::ofPath(source) };
     test::RecordingHost host;
-    EXPECT_EQ(RunOperation(OperationKind::Split, ui, localFileSystem(), host), Outcome::Succeeded);
+    EXPECT_EQ(RunOperation({ OperationKind::Split, Selection::ofPath(source) }, ui, localFileSystem(), host),
+        Outcome::Succeeded);
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].title, "vCard Split Successfull");
-    EXPECT_EQ(ui.messages[0].lines, successMessage(OperationKind::Split, 2, dir.file("Split-vCards")).lines);
+    EXPECT_EQ(ui.messages[0].lines, successMessage(OperationKind::Split, 3, dir.file("Split-vCards")).lines);
+}
+
+TEST(RunOperation, TheSplitNamesItsFilesAsTheRequestSays)
+{
+    const struct {
+        SplitNaming naming;
+        std::vector<std::string> files;
+    } cases[] = {
+        { SplitNaming::Numbered, { "contact0001.vcf", "contact0002.vcf" } },
+        { SplitNaming::FromContact, { "A.vcf", "B.vcf" } },
+    };
+    for (const auto& c : cases) {
+        test::TempFolder dir;
+        test::ScriptedUi ui;
+        test::RecordingHost host;
+        const OperationRequest request {
+            OperationKind::Split, Selection::ofPath(dir.write("all.vcf", twoCards)), c.naming
+        };
+        EXPECT_EQ(RunOperation(request, ui, localFileSystem(), host), Outcome::Succeeded);
+        EXPECT_EQ(test::listFolder(dir.file("Split-vCards")), c.files);
+    }
 }
 
 /// Fails every opening of a file for reading with the error it was given.
@@ -206,9 +267,8 @@ TEST(RunOperation, EveryErrorThatEndsAJobBecomesItsFailureMessageOnce)
         for (const OperationKind kind : { OperationKind::Split, OperationKind::Export }) {
             FailingOpen fs(c.fail);
             test::ScriptedUi ui;
-            ui.selections = { c.selection };
             test::RecordingHost host;
-            EXPECT_EQ(RunOperation(kind, ui, fs, host), c.outcome) << c.name;
+            EXPECT_EQ(RunOperation({ kind, c.selection }, ui, fs, host), c.outcome) << c.name;
             ASSERT_EQ(ui.messages.size(), 1u) << c.name;
             Message expected = failureMessage(kind);
             expected.lines.emplace_back();

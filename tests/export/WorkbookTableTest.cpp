@@ -1,6 +1,7 @@
 #include "export/WorkbookTable.h"
 
 #include "platform/FileError.h"
+#include "platform/Paths.h"
 #include "tests/support/FaultyFileSystem.h"
 #include "tests/support/System.h"
 #include "tests/support/TempFolder.h"
@@ -71,6 +72,17 @@ private:
     }
 };
 
+/// The folder of a workbook's path held, as a job holds its output folder, for a writer to write into.
+struct HeldTarget {
+    HeldTarget(FileSystem& fs, const std::string& target)
+        : folder(fs.lockFolder(GetParentFolderName(target)))
+        , name(GetFileName(target))
+    {
+    }
+    std::unique_ptr<HeldFolder> folder;
+    std::string name;
+};
+
 /// `text` as a JSON string; the text is UTF-8 and stays so.
 std::string jsonString(std::string_view text)
 {
@@ -137,7 +149,8 @@ void expectReadsBack(const std::string& workbook, const Rows& rows, const std::v
 /// cells that were shortened.
 std::uint64_t writeRows(FileSystem& fs, const std::string& target, const Rows& rows, const WorkbookLimits& limits = {})
 {
-    WorkbookTable table(fs, target, rows.empty() ? 0 : rows.front().size(), limits);
+    HeldTarget held(fs, target);
+    WorkbookTable table(fs, *held.folder, held.name, rows.empty() ? 0 : rows.front().size(), limits);
     for (const auto& row : rows) {
         for (const auto& cell : row)
             table.writeCell(cell);
@@ -164,7 +177,8 @@ std::pair<Rows, std::uint64_t> writePieces(
     const std::string& workbook, const std::vector<PieceCase>& cases, const WorkbookLimits& limits = {})
 {
     Rows expected = { { "value" } };
-    WorkbookTable table(localFileSystem(), workbook, 1, limits);
+    HeldTarget held(localFileSystem(), workbook);
+    WorkbookTable table(localFileSystem(), *held.folder, held.name, 1, limits);
     table.writeCell("value");
     table.endRow();
     for (const auto& test : cases) {
@@ -317,7 +331,8 @@ TEST_F(EarlierWorkbook, TooManyColumnsAreRefusedBeforeAnythingIsWritten)
         WorkbookLimits limits;
         limits.columns = limit;
         try {
-            WorkbookTable table(localFileSystem(), m_workbook, limit + 1, limits);
+            HeldTarget held(localFileSystem(), m_workbook);
+            WorkbookTable table(localFileSystem(), *held.folder, held.name, limit + 1, limits);
             ADD_FAILURE() << "a table of " << limit + 1 << " columns was taken";
         } catch (const FileError& error) {
             EXPECT_EQ(error.code(), WorkbookErrc::TooManyColumns);
@@ -329,7 +344,8 @@ TEST_F(EarlierWorkbook, TooManyColumnsAreRefusedBeforeAnythingIsWritten)
     }
     WorkbookLimits limits;
     limits.columns = 3;
-    WorkbookTable fits(localFileSystem(), m_workbook, 3, limits);
+    HeldTarget held(localFileSystem(), m_workbook);
+    WorkbookTable fits(localFileSystem(), *held.folder, held.name, 3, limits);
 }
 
 TEST(WorkbookTable, SizeIsCheckedBeforeWriting)
@@ -361,7 +377,8 @@ TEST_F(EarlierWorkbook, TooManyRowsFailAndLeaveNothingBehind)
         WorkbookLimits limits;
         limits.rows = 3;
         try {
-            WorkbookTable table(localFileSystem(), m_workbook, 2, limits);
+            HeldTarget held(localFileSystem(), m_workbook);
+            WorkbookTable table(localFileSystem(), *held.folder, held.name, 2, limits);
             for (int row = 0; row < 4; ++row) {
                 table.writeCell(empty && row == 3 ? "" : "text");
                 table.writeCell("");
@@ -380,7 +397,8 @@ TEST_F(EarlierWorkbook, TooManyRowsFailAndLeaveNothingBehind)
 TEST_F(EarlierWorkbook, StopWhileCopyingKeepsTheEarlierWorkbook)
 {
     {
-        WorkbookTable table(localFileSystem(), m_workbook, 1);
+        HeldTarget held(localFileSystem(), m_workbook);
+        WorkbookTable table(localFileSystem(), *held.folder, held.name, 1);
         table.writeCell("FN");
         table.endRow();
         EXPECT_FALSE(table.complete(0644, [] { return true; }));
@@ -391,7 +409,8 @@ TEST_F(EarlierWorkbook, StopWhileCopyingKeepsTheEarlierWorkbook)
 TEST_F(EarlierWorkbook, AbandonedWorkbookLeavesNothingBehind)
 {
     {
-        WorkbookTable table(localFileSystem(), m_workbook, 2);
+        HeldTarget held(localFileSystem(), m_workbook);
+        WorkbookTable table(localFileSystem(), *held.folder, held.name, 2);
         for (int row = 0; row < 1000; ++row) {
             table.writeCell("a value");
             table.writeCell("another");

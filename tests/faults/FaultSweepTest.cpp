@@ -48,7 +48,7 @@ struct Scenario {
 struct Run {
     Snapshot before;
     Snapshot after;
-    Outcome outcome = Outcome::Cancelled;
+    Outcome outcome = Outcome::Failed;
     /// The last line of the last message: the reason, when the job failed.
     std::string errorText;
     bool statusVisible = false;
@@ -68,10 +68,9 @@ Run runScenario(const Scenario& scenario, FileOp op, std::uint64_t nth)
     fs.limitReads(16);
     fs.failAt(op, nth);
     test::ScriptedUi ui;
-    ui.selections.push_back(selection);
     test::RecordingHost host;
-    host.naming = scenario.nameFromContact;
-    run.outcome = RunOperation(scenario.kind, ui, fs, host);
+    const SplitNaming naming = scenario.nameFromContact ? SplitNaming::FromContact : SplitNaming::Numbered;
+    run.outcome = RunOperation({ scenario.kind, selection, naming }, ui, fs, host);
     if (!ui.messages.empty() && !ui.messages.back().lines.empty())
         run.errorText = ui.messages.back().lines.back();
     if (fs.faulted()) {

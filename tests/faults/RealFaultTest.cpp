@@ -2,11 +2,15 @@
 #include "cli/StopSignals.h"
 #include "controller/Operation.h"
 #include "recombine/RecombineFiles.h"
+#include "tests/support/ForwardingFileSystem.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
 #include <csignal>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -28,11 +32,11 @@ struct CliRun {
     std::string err;
 };
 
-CliRun runCliHere(const std::vector<std::string>& args)
+CliRun runCliHere(const std::vector<std::string>& args, FileSystem& fs = localFileSystem())
 {
     std::ostringstream out;
     std::ostringstream err;
-    CliEnvironment env { localFileSystem(), out, err };
+    CliEnvironment env { fs, out, err };
     env.stopSignal = stopSignal;
     CliRun run;
     run.status = runCli(args, env);
@@ -42,7 +46,8 @@ CliRun runCliHere(const std::vector<std::string>& args)
 
 /// Runs tessely-cli in a child process after `setup` has changed what the child may do (a resource
 /// limit, another user), and gives its exit status (or 128 + the signal that ended it) and error text.
-CliRun runCliInChild(const std::vector<std::string>& args, const std::function<bool()>& setup)
+CliRun runCliInChild(
+    const std::vector<std::string>& args, const std::function<bool()>& setup, FileSystem& fs = localFileSystem())
 {
     int pipeEnds[2];
     if (::pipe(pipeEnds) != 0)
@@ -52,7 +57,7 @@ CliRun runCliInChild(const std::vector<std::string>& args, const std::function<b
         ::close(pipeEnds[0]);
         if (!setup())
             ::_exit(100);
-        const CliRun run = runCliHere(args);
+        const CliRun run = runCliHere(args, fs);
         const ssize_t written = ::write(pipeEnds[1], run.err.data(), run.err.size());
         ::_exit(written < 0 ? 101 : run.status);
     }
@@ -188,6 +193,70 @@ TEST(RealFaults, OutputsAreNoMoreOpenThanTheirInput)
     ::umask(oldMask);
 }
 
+TEST(RealFaults, AnOutputOfAnotherGroupThanTheInputGetsNoGroupPermissions)
+{
+    // Two groups this process may give its files: root may give any, another user those it belongs to.
+    const auto own = static_cast<gid_t>(::getegid());
+    gid_t other = 4242;
+    if (::geteuid() != 0) {
+        std::vector<gid_t> groups(static_cast<std::size_t>(std::max(::getgroups(0, nullptr), 0)));
+        groups.resize(
+            static_cast<std::size_t>(std::max(::getgroups(static_cast<int>(groups.size()), groups.data()), 0)));
+        const auto found = std::find_if(groups.begin(), groups.end(), [own](gid_t g) { return g != own; });
+        if (found == groups.end())
+            GTEST_SKIP() << "this user belongs to one group only";
+        other = *found;
+    }
+    const gid_t none = static_cast<gid_t>(-1);
+    const struct {
+        const char* name;
+        gid_t input; // the inputs' group
+        gid_t setgidFolder; // the group of a setgid output folder, none for a plain one made by the job
+        unsigned files;
+        unsigned folder; // a plain output folder, made by the job
+    } cases[] = {
+        { "input of the files' group", own, none, 0640, 0750 },
+        { "input of another group than the process's", other, none, 0600, 0700 },
+        { "setgid folder of another group", own, other, 0600, 0 },
+        { "setgid folder of the input's group", other, other, 0640, 0 },
+    };
+    const mode_t oldMask = ::umask(022);
+    for (const auto& c : cases) {
+        test::TempFolder dir;
+        const std::string source = dir.write("all.vcf", threeCards);
+        std::filesystem::create_directory(dir.file("r"));
+        const std::vector<std::string> parts = { dir.write("r/a.vcf", threeCards), dir.write("r/b.vcf", threeCards) };
+        for (const std::string& input : { source, parts[0], parts[1] }) {
+            ASSERT_EQ(::chown(input.c_str(), none, c.input), 0) << input;
+            ::chmod(input.c_str(), 0640);
+        }
+        if (c.setgidFolder != none) {
+            for (const std::string& folder : { dir.file("Split-vCards"), dir.file("r") }) {
+                std::filesystem::create_directory(folder);
+                ASSERT_EQ(::chown(folder.c_str(), none, c.setgidFolder), 0) << folder;
+                ::chmod(folder.c_str(), 02777);
+            }
+        }
+        for (const std::vector<std::string>& args : std::vector<std::vector<std::string>> {
+                 { "split", source }, { "export", source }, { "recombine", parts[0], parts[1] } })
+            EXPECT_EQ(runCliHere(args).status, exitSuccess) << c.name << " " << args[0];
+        const auto modeOf = [](const std::string& path) {
+            struct stat info {
+            };
+            ::stat(path.c_str(), &info);
+            return static_cast<unsigned>(info.st_mode & 0777);
+        };
+        for (const std::string& output : { dir.file("Split-vCards/contact0001.vcf"),
+                 dir.file("Split-vCards/Contacts_Export.csv"),
+                 dir.file("r/" + recombinedFileName(localToday())) })
+            EXPECT_EQ(modeOf(output), c.files) << c.name << ": " << output;
+        if (c.setgidFolder == none) {
+            EXPECT_EQ(modeOf(dir.file("Split-vCards")), c.folder) << c.name;
+        }
+    }
+    ::umask(oldMask);
+}
+
 TEST(RealFaults, AStopSignalEndsTheJobWithItsStatusAndLeavesNoUnfinishedFile)
 {
     const struct {
@@ -212,6 +281,157 @@ TEST(RealFaults, AStopSignalEndsTheJobWithItsStatusAndLeavesNoUnfinishedFile)
         if (std::filesystem::exists(dir.file("Split-vCards"))) {
             EXPECT_TRUE(test::listFolder(dir.file("Split-vCards")).empty()) << c.command;
         }
+    }
+}
+
+/// The machine's file system, with signals sent the moment the job has written half of its first write
+/// into a temporary file, or into a file under its final name.
+class SignalsOnFirstWrite final : public test::ForwardingFileSystem
+{
+public:
+    SignalsOnFirstWrite(std::vector<int> signals, bool intoTemporary)
+        : m_signals(std::move(signals))
+        , m_intoTemporary(intoTemporary)
+    {
+    }
+
+private:
+    class Sink final : public ByteSink
+    {
+    public:
+        Sink(std::unique_ptr<ByteSink> inner, const std::vector<int>& signals)
+            : m_inner(std::move(inner))
+            , m_signals(signals)
+        {
+        }
+        void write(const char* data, std::size_t size) override
+        {
+            if (!m_sent) {
+                m_sent = true;
+                m_inner->write(data, size / 2);
+                for (const int signal : m_signals)
+                    ::raise(signal);
+                data += size / 2;
+                size -= size / 2;
+            }
+            m_inner->write(data, size);
+        }
+        void close() override
+        {
+            m_inner->close();
+        }
+        void setPermissions(Permissions permissions) override
+        {
+            m_inner->setPermissions(permissions);
+        }
+
+    private:
+        std::unique_ptr<ByteSink> m_inner;
+        const std::vector<int>& m_signals;
+        bool m_sent = false;
+    };
+
+    class Folder final : public test::ForwardingHeldFolder
+    {
+    public:
+        Folder(std::unique_ptr<HeldFolder> inner, const SignalsOnFirstWrite& fs)
+            : ForwardingHeldFolder(std::move(inner))
+            , m_fs(fs)
+        {
+        }
+        std::unique_ptr<ByteSink> createFile(const std::string& name, Permissions permissions) override
+        {
+            return watched(ForwardingHeldFolder::createFile(name, permissions), false);
+        }
+        NewName createNewFile(
+            const std::string& name, Permissions permissions, std::unique_ptr<ByteSink>& sink) override
+        {
+            const NewName answer = ForwardingHeldFolder::createNewFile(name, permissions, sink);
+            if (sink)
+                sink = watched(std::move(sink), false);
+            return answer;
+        }
+        std::unique_ptr<ByteSink> createTemporary(Permissions permissions, std::string& name) override
+        {
+            return watched(ForwardingHeldFolder::createTemporary(permissions, name), true);
+        }
+
+    private:
+        std::unique_ptr<ByteSink> watched(std::unique_ptr<ByteSink> sink, bool temporary) const
+        {
+            if (temporary != m_fs.m_intoTemporary)
+                return sink;
+            return std::make_unique<Sink>(std::move(sink), m_fs.m_signals);
+        }
+        const SignalsOnFirstWrite& m_fs;
+    };
+
+    std::unique_ptr<HeldFolder> hold(std::unique_ptr<HeldFolder> locked) override
+    {
+        return std::make_unique<Folder>(std::move(locked), *this);
+    }
+
+    std::vector<int> m_signals;
+    bool m_intoTemporary;
+};
+
+TEST(RealFaults, ASecondStopEndsTheProgramAtOnceAndRemovesTheUnfinishedFileFirst)
+{
+    // A contact larger than a split holds is written through a temporary file.
+    const std::string large = "BEGIN:VCARD\r\nNOTE:" + std::string(5u << 20, 'x') + "\r\nEND:VCARD\r\n" + threeCards;
+    const struct {
+        const char* name;
+        std::vector<std::string> command; // "FILE" and "OTHER" stand for the inputs
+        std::string input;
+        bool intoTemporary;
+        std::vector<int> signals;
+        int status;
+    } cases[] = {
+        { "split, while a contact is written",
+            { "split", "FILE" },
+            threeCards,
+            false,
+            { SIGINT, SIGINT },
+            128 + SIGINT },
+        { "split, a contact too large to hold", { "split", "FILE" }, large, true, { SIGTERM, SIGINT }, 128 + SIGINT },
+        { "export", { "export", "FILE" }, threeCards, true, { SIGHUP, SIGHUP }, 128 + SIGHUP },
+        { "recombine", { "recombine", "FILE", "OTHER" }, threeCards, true, { SIGINT, SIGTERM }, 128 + SIGTERM },
+        // Killed outright, the job leaves its temporary; the next job in the folder removes it.
+        { "export, killed", { "export", "FILE" }, threeCards, true, { SIGKILL }, 128 + SIGKILL },
+        { "recombine, killed", { "recombine", "FILE", "OTHER" }, threeCards, true, { SIGKILL }, 128 + SIGKILL },
+    };
+    for (const auto& c : cases) {
+        test::TempFolder dir;
+        std::vector<std::string> args;
+        for (const std::string& arg : c.command)
+            args.push_back(arg == "FILE" ? dir.write("all.vcf", c.input)
+                    : arg == "OTHER"     ? dir.write("b.vcf", c.input)
+                                         : arg);
+        SignalsOnFirstWrite fs(c.signals, c.intoTemporary);
+        const CliRun run = runCliInChild(
+            args,
+            [] {
+                installStopHandlers();
+                return true;
+            },
+            fs);
+        EXPECT_EQ(run.status, c.status) << c.name << ": " << run.err;
+
+        const std::string output = args[0] == "recombine" ? dir.path() : dir.file("Split-vCards");
+        std::vector<std::string> unfinished;
+        for (const std::string& name : test::listFolder(output)) {
+            if (name != "all.vcf" && name != "b.vcf" && name != "Split-vCards")
+                unfinished.push_back(name);
+        }
+        if (c.signals.back() != SIGKILL) {
+            EXPECT_EQ(unfinished, std::vector<std::string> {}) << c.name;
+            continue;
+        }
+        ASSERT_EQ(unfinished.size(), 1u) << c.name;
+        EXPECT_TRUE(isTemporaryName(unfinished[0])) << c.name << ": " << unfinished[0];
+        EXPECT_EQ(runCliHere(args).status, exitSuccess) << c.name;
+        for (const std::string& name : test::listFolder(output))
+            EXPECT_FALSE(isTemporaryName(name)) << c.name << ": " << name << " was left";
     }
 }
 
@@ -346,6 +566,42 @@ TEST(RealFaults, ARelativePathFromADeletedCurrentFolderEndsWithExitThree)
     });
     EXPECT_EQ(run.status, exitFileError);
     EXPECT_EQ(run.err, "tessely-cli: cannot open file './contacts.vcf': No such file or directory\n");
+}
+
+TEST(RealFaults, RelativeFilesInAWorkingFolderAsDeepAsThePathLimitOrDeeper)
+{
+    // Working folders whose path is a few characters short of the system's limit (the outputs' paths go
+    // beyond it) and far beyond it; each job is given its files by bare name.
+    for (const std::size_t depth : { std::size_t { PATH_MAX } - 20, std::size_t { PATH_MAX } + 600 }) {
+        test::TempFolder dir;
+        std::string deep = dir.path();
+        int at = ::open(dir.path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        while (deep.size() < depth) {
+            const std::string step(std::min<std::size_t>(200, depth - deep.size() - 1), 'd');
+            ASSERT_EQ(::mkdirat(at, step.c_str(), 0700), 0);
+            const int next = ::openat(at, step.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            ::close(at);
+            at = next;
+            deep += "/" + step;
+        }
+        for (const char* name : { "all.vcf", "b.vcf" }) {
+            const int file = ::openat(at, name, O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+            ASSERT_EQ(::write(file, threeCards.data(), threeCards.size()), static_cast<ssize_t>(threeCards.size()));
+            ::close(file);
+        }
+        for (const std::vector<std::string>& args : std::vector<std::vector<std::string>> {
+                 { "split", "all.vcf" }, { "export", "all.vcf" }, { "recombine", "all.vcf", "b.vcf" } }) {
+            const CliRun run = runCliInChild(args, [at] { return ::fchdir(at) == 0; });
+            EXPECT_EQ(run.status, exitSuccess) << depth << " " << args[0] << ": " << run.err;
+        }
+        struct stat info {
+        };
+        for (const std::string& output : { std::string("Split-vCards/contact0003.vcf"),
+                 std::string("Split-vCards/Contacts_Export.csv"),
+                 recombinedFileName(localToday()) })
+            EXPECT_EQ(::fstatat(at, output.c_str(), &info, 0), 0) << depth << " " << output;
+        ::close(at);
+    }
 }
 
 } // namespace

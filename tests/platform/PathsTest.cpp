@@ -7,6 +7,48 @@ namespace tessely
 namespace
 {
 
+TEST(Paths, DeviceNamesAreTheWindowsFileLayersOnEverySystem)
+{
+    const struct {
+        const char* name;
+        bool device;
+    } cases[] = {
+        { "CON", true },
+        { "con", true },
+        { "Nul", true },
+        { "aux", true },
+        { "PRN", true },
+        { "COM1", true },
+        { "com9", true },
+        { "COM0", true },
+        { "LPT0", true },
+        { "lpt5", true },
+        { "COM\xC2\xB9", true },
+        { "LPT\xC2\xB2", true },
+        { "com\xC2\xB3", true },
+        { "CONIN$", true },
+        { "conout$", true },
+        // Windows reads the name up to its first dot, spaces before the dot left out.
+        { "CON.txt", true },
+        { "aux.txt.vcf", true },
+        { "con .txt", true },
+        { "NUL ", true },
+        { "COM10", false },
+        { "COM\xC2\xB4", false },
+        { "COM\xC2\xBC", false },
+        { "CONSOLE", false },
+        { "CONIN", false },
+        { "LPT", false },
+        { "Connie", false },
+        { " CON", false },
+        { "CON-#1.vcf", false },
+        { "CO", false },
+        { "", false },
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(isDeviceName(c.name), c.device) << c.name;
+}
+
 TEST(Paths, PartsWorkOnTheTextAlone)
 {
     const struct {

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
+#include <fcntl.h>
 #include <filesystem>
 #include <functional>
 #include <sys/socket.h>
@@ -96,16 +98,21 @@ TEST(PosixFileSystem, RefusalsCarryPathAndReason)
         EXPECT_EQ(std::string(error.what()), "cannot open file '" + missing + "': No such file or directory");
     }
     std::filesystem::create_directory(dir.file("folder"));
+    const auto folder = fs.lockFolder(dir.path());
     const std::vector<std::pair<std::function<void()>, std::string>> cases = {
         { [&] { fs.createFolder(dir.file("no/such"), 0777); },
             "cannot create folder '" + dir.file("no/such") + "': No such file or directory" },
-        { [&] { fs.createFile(dir.file("no/such.vcf"), 0666); },
-            "cannot create file '" + dir.file("no/such.vcf") + "': No such file or directory" },
-        { [&] { fs.createFile(dir.file("folder"), 0666); },
+        { [&] { fs.lockFolder(dir.file("no/such")); },
+            "cannot lock folder '" + dir.file("no/such") + "': No such file or directory" },
+        { [&] { folder->createFile("folder", 0666); }, "cannot create file '" + dir.file("folder") + "': is a folder" },
+        { [&] { folder->deleteFile("missing.vcf"); },
+            "cannot delete file '" + missing + "': No such file or directory" },
+        { [&] {
+             dir.write("x", "x");
+             folder->moveFile("x", "folder");
+         },
             "cannot create file '" + dir.file("folder") + "': is a folder" },
-        { [&] { fs.deleteFile(missing); }, "cannot delete file '" + missing + "': No such file or directory" },
-        { [&] { fs.moveFile(dir.write("x", "x"), dir.file("folder")); },
-            "cannot create file '" + dir.file("folder") + "': is a folder" },
+        { [&] { folder->openRead("missing.vcf"); }, "cannot open file '" + missing + "': No such file or directory" },
     };
     for (const auto& [call, message] : cases) {
         try {
@@ -140,17 +147,14 @@ TEST(PosixFileSystem, NewOutputsNeverWriteThroughLinks)
     };
     const struct {
         const char* name;
-        std::function<void(FileSystem&, const std::string& folder, const std::string& output)> write;
+        std::function<void(HeldFolder&)> write;
     } writers[] = {
-        { "createFile",
-            [](FileSystem& fs, const std::string&, const std::string& output) {
-                writeAll(*fs.createFile(output, 0666), "new");
-            } },
+        { "createFile", [](HeldFolder& folder) { writeAll(*folder.createFile("out.vcf", 0666), "new"); } },
         { "moveFile",
-            [](FileSystem& fs, const std::string& folder, const std::string& output) {
+            [](HeldFolder& folder) {
                 std::string temporary;
-                writeAll(*fs.createTemporary(folder, 0666, temporary), "new");
-                fs.moveFile(temporary, output);
+                writeAll(*folder.createTemporary(0600, temporary), "new");
+                folder.moveFile(temporary, "out.vcf");
             } },
     };
     for (const auto& plant : plants) {
@@ -159,7 +163,7 @@ TEST(PosixFileSystem, NewOutputsNeverWriteThroughLinks)
             const std::string victim = dir.write("victim.vcf", "precious");
             const std::string output = dir.file("out.vcf");
             plant.plant(victim, output);
-            writer.write(localFileSystem(), dir.path(), output);
+            writer.write(*localFileSystem().lockFolder(dir.path()));
             EXPECT_EQ(readFile(victim), "precious") << plant.name << " " << writer.name;
             EXPECT_FALSE(std::filesystem::is_symlink(output)) << plant.name << " " << writer.name;
             EXPECT_EQ(readFile(output), "new") << plant.name << " " << writer.name;
@@ -170,10 +174,10 @@ TEST(PosixFileSystem, NewOutputsNeverWriteThroughLinks)
 TEST(PosixFileSystem, NewNamesAreTakenByAnythingThereAndRefusedWhenTooLong)
 {
     test::TempFolder dir;
-    FileSystem& fs = localFileSystem();
     dir.write("file.vcf", "mine");
     std::filesystem::create_directory(dir.file("folder.vcf"));
     std::filesystem::create_symlink(dir.file("gone"), dir.file("dangling.vcf"));
+    const auto folder = localFileSystem().lockFolder(dir.path());
     const struct {
         std::string name;
         NewName answer;
@@ -186,15 +190,15 @@ TEST(PosixFileSystem, NewNamesAreTakenByAnythingThereAndRefusedWhenTooLong)
     };
     for (const auto& c : cases) {
         std::unique_ptr<ByteSink> sink;
-        EXPECT_EQ(fs.createNewFile(dir.file(c.name), 0666, sink), c.answer) << c.name;
+        EXPECT_EQ(folder->createNewFile(c.name, 0666, sink), c.answer) << c.name;
         EXPECT_EQ(sink != nullptr, c.answer == NewName::Done) << c.name;
         if (sink)
             writeAll(*sink, "new");
         std::string temporary;
-        writeAll(*fs.createTemporary(dir.path(), 0666, temporary), "moved");
-        const NewName moved = fs.moveToNewName(temporary, dir.file(c.name));
+        writeAll(*folder->createTemporary(0600, temporary), "moved");
+        const NewName moved = folder->moveToNewName(temporary, c.name);
         EXPECT_EQ(moved, c.answer == NewName::Done ? NewName::Taken : c.answer) << c.name;
-        fs.deleteFile(temporary);
+        folder->deleteFile(temporary);
     }
     EXPECT_EQ(readFile(dir.file("file.vcf")), "mine");
     EXPECT_EQ(readFile(dir.file("free.vcf")), "new");
@@ -205,40 +209,48 @@ TEST(PosixFileSystem, AFolderLockIsExclusiveUntilReleased)
 {
     test::TempFolder dir;
     FileSystem& fs = localFileSystem();
+    std::filesystem::create_directory_symlink(dir.path(), dir.file("link"));
     {
         const auto first = fs.lockFolder(dir.path());
-        try {
-            fs.lockFolder(dir.path());
-            FAIL() << "locked a folder twice";
-        } catch (const FileError& error) {
-            EXPECT_EQ(error.code(), make_error_code(FileErrc::FolderLocked));
-            EXPECT_EQ(error.path(), dir.path());
+        // The same folder by another path, a link to it included.
+        for (const std::string& path : { dir.path(), dir.file("link"), dir.file("link/.") }) {
+            try {
+                fs.lockFolder(path);
+                ADD_FAILURE() << "locked a folder twice: " << path;
+            } catch (const FileError& error) {
+                EXPECT_EQ(error.code(), make_error_code(FileErrc::FolderLocked));
+                EXPECT_EQ(error.path(), path);
+            }
         }
     }
     EXPECT_NO_THROW(fs.lockFolder(dir.path()));
 }
 
-TEST(PosixFileSystem, OutputsGetNoMorePermissionThanAsked)
+TEST(PosixFileSystem, OutputsGetNoMorePermissionThanAskedFromTheirFirstMoment)
 {
     test::TempFolder dir;
     FileSystem& fs = localFileSystem();
     const mode_t oldMask = ::umask(022);
-    writeAll(*fs.createFile(dir.file("private.vcf"), filePermissionsFor(0600)), "x");
-    writeAll(*fs.createFile(dir.file("open.vcf"), filePermissionsFor(0777)), "x");
     fs.createFolder(dir.file("folder"), folderPermissionsFor(0640));
+    Permissions temporaryAtFirst = 0;
     std::string temporary;
-    auto sink = fs.createTemporary(dir.path(), openPermissions, temporary);
-    sink->setPermissions(0600);
-    const Permissions whileWritten = modeOf(temporary);
-    sink->setPermissions(0664);
-    sink->close();
+    {
+        const auto folder = fs.lockFolder(dir.path());
+        writeAll(*folder->createFile("private.vcf", filePermissionsFor(0600)), "x");
+        writeAll(*folder->createFile("open.vcf", filePermissionsFor(0777)), "x");
+        auto sink = folder->createTemporary(0600, temporary);
+        temporaryAtFirst = modeOf(dir.file(temporary));
+        sink->setPermissions(0666);
+        sink->close();
+        folder->moveFile(temporary, "widened.vcf");
+    }
     ::umask(oldMask);
 
     EXPECT_EQ(modeOf(dir.file("private.vcf")), 0600u);
     EXPECT_EQ(modeOf(dir.file("open.vcf")), 0644u) << "the umask still applies, and nothing is executable";
     EXPECT_EQ(modeOf(dir.file("folder")), 0750u);
-    EXPECT_EQ(whileWritten, 0600u);
-    EXPECT_EQ(modeOf(temporary), 0644u) << "raised only as far as the umask allowed at creation";
+    EXPECT_EQ(temporaryAtFirst, 0600u) << "a temporary is private from the call that creates it";
+    EXPECT_EQ(modeOf(dir.file("widened.vcf")), 0644u) << "opened up later only as far as the umask allows";
 }
 
 TEST(PosixFileSystem, ListsAFolderAndResolvesItsRealPath)
@@ -249,11 +261,46 @@ TEST(PosixFileSystem, ListsAFolderAndResolvesItsRealPath)
     std::filesystem::create_directory(dir.file("sub"));
     std::filesystem::create_symlink(dir.file("sub"), dir.file("link"));
     std::vector<std::string> names;
-    fs.listFolder(dir.path(), [&](std::string_view name) { names.emplace_back(name); });
+    fs.lockFolder(dir.path())->listFolder([&](std::string_view name) { names.emplace_back(name); });
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string> { "a.vcf", "link", "sub" }));
     EXPECT_EQ(fs.realFolder(dir.file("link/../sub")), fs.realFolder(dir.file("sub")));
     EXPECT_EQ(fs.realFolder(""), "/");
+}
+
+TEST(PosixFileSystem, PathsLongerThanTheSystemTakesWholeWork)
+{
+    test::TempFolder dir;
+    FileSystem& fs = localFileSystem();
+    // A chain of folders deeper than PATH_MAX, made a step at a time as the system allows.
+    const std::string step(200, 'd');
+    std::string deep = dir.path();
+    int at = ::open(dir.path().c_str(), O_RDONLY | O_DIRECTORY);
+    while (deep.size() <= PATH_MAX + 300) {
+        ASSERT_EQ(::mkdirat(at, step.c_str(), 0700), 0);
+        const int next = ::openat(at, step.c_str(), O_RDONLY | O_DIRECTORY);
+        ::close(at);
+        at = next;
+        deep += "/" + step;
+    }
+    const int written = ::openat(at, "all.vcf", O_WRONLY | O_CREAT, 0600);
+    ASSERT_EQ(::write(written, "BEGIN:VCARD\r\n", 13), 13);
+    ::close(written);
+    ::close(at);
+
+    EXPECT_EQ(fs.kindOf(deep), PathKind::Folder);
+    EXPECT_EQ(fs.kindOf(deep + "/all.vcf"), PathKind::File);
+    EXPECT_EQ(fs.kindOf(deep + "/none.vcf"), PathKind::None);
+    char buffer[32] = {};
+    EXPECT_EQ(fs.openRead(deep + "/all.vcf")->read(buffer, sizeof buffer), 13u);
+    fs.createFolder(deep + "/Split-vCards", 0700);
+    {
+        const auto folder = fs.lockFolder(deep + "/Split-vCards");
+        writeAll(*folder->createFile("contact0001.vcf", 0600), "x");
+        EXPECT_EQ(folder->pathOf("contact0001.vcf"), deep + "/Split-vCards/contact0001.vcf");
+    }
+    EXPECT_EQ(fs.kindOf(deep + "/Split-vCards/contact0001.vcf"), PathKind::File);
+    EXPECT_EQ(fs.realFolder(deep + "/Split-vCards/.."), fs.realFolder(dir.path()) + deep.substr(dir.path().size()));
 }
 
 } // namespace

@@ -35,25 +35,32 @@ TEST(Text, UpperCaseMapsAsciiAndUnicodeLettersAndKeepsInvalidBytes)
         EXPECT_EQ(upperCase(c.in), c.out) << c.in;
 }
 
-TEST(Text, OpeningLineIgnoresCaseAndSurroundingSpacesOnly)
+TEST(Text, Utf8IsCheckedWholeOrInPiecesAndWindows1252IsReadByteByByte)
 {
     const struct {
-        const char* line;
-        bool opening;
+        std::string text;
+        bool valid;
     } cases[] = {
-        { "BEGIN:VCARD", true },
-        { "begin:vcard", true },
-        { "  Begin:VCard   ", true },
-        { "beg\xC4\xB1n:vcard", true },
-        { "\tBEGIN:VCARD", false },
-        { "BEGIN:VCARD;", false },
-        { "BEGIN: VCARD", false },
-        { "BEGIN:VCARDS", false },
-        { "END:VCARD", false },
-        { "", false },
+        { "plain ASCII", true },
+        { "J\xC3\xBCrgen \xE2\x82\xAC \xF0\x9F\x98\x80", true },
+        { "J\xFCrgen", false },
+        { "cut \xE2\x82", false },
+        { "\xC0\xAF", false }, // overlong
+        { "\xED\xA0\x80", false }, // surrogate
+        { "\xF4\x90\x80\x80", false }, // beyond U+10FFFF
+        { "\xC3 \xBC", false },
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(isOpeningLine(c.line), c.opening) << '"' << c.line << '"';
+    for (const auto& c : cases) {
+        EXPECT_EQ(isValidUtf8(c.text), c.valid) << c.text;
+        for (std::size_t size = 1; size < 4; ++size) {
+            Utf8Check check;
+            for (std::size_t at = 0; at < c.text.size(); at += size)
+                check.add(std::string_view(c.text).substr(at, size));
+            EXPECT_EQ(check.valid(), c.valid) << c.text << " in pieces of " << size;
+        }
+    }
+    // The five bytes the code page leaves undefined give the replacement character.
+    EXPECT_EQ(windows1252ToUtf8("J\xFCrgen \x80\x81\x9F"), "J\xC3\xBCrgen \xE2\x82\xAC\xEF\xBF\xBD\xC5\xB8");
 }
 
 TEST(Text, TrimAndReplaceFollowTheTextRules)

@@ -9,9 +9,11 @@
 
 #include <gtest/gtest.h>
 
+#include <aclapi.h>
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <sddl.h>
 #include <string>
 #include <vector>
 #include <windows.h>
@@ -28,9 +30,9 @@ std::wstring wide(const std::string& path)
     return result;
 }
 
-void writeWhole(FileSystem& fs, const std::string& path, std::string_view bytes)
+void writeWhole(HeldFolder& folder, const std::string& name, std::string_view bytes)
 {
-    auto sink = fs.createFile(path, openPermissions);
+    auto sink = folder.createFile(name, openPermissions);
     sink->write(bytes.data(), bytes.size());
     sink->close();
 }
@@ -45,12 +47,17 @@ std::string readWhole(FileSystem& fs, const std::string& path)
     return bytes;
 }
 
-std::vector<std::string> namesIn(FileSystem& fs, const std::string& folder)
+std::vector<std::string> namesIn(HeldFolder& folder)
 {
     std::vector<std::string> names;
-    fs.listFolder(folder, [&names](std::string_view name) { names.emplace_back(name); });
+    folder.listFolder([&names](std::string_view name) { names.emplace_back(name); });
     std::sort(names.begin(), names.end());
     return names;
+}
+
+std::vector<std::string> namesIn(FileSystem& fs, const std::string& folder)
+{
+    return namesIn(*fs.lockFolder(folder));
 }
 
 void makeReadOnly(const std::string& path)
@@ -173,22 +180,22 @@ TEST(WindowsFileSystem, NewNamesThatWindowsCannotKeepAreRefusedNotFailed)
     for (const auto& c : cases) {
         for (const bool byMove : { false, true }) {
             test::TempFolder dir;
-            const std::string path = dir.path() + "\\" + c.name;
+            const auto folder = fs.lockFolder(dir.path());
             NewName answer {};
             if (byMove) {
                 std::string temporary;
-                fs.createTemporary(dir.path(), openPermissions, temporary)->close();
-                answer = fs.moveToNewName(temporary, path);
+                folder->createTemporary(0600, temporary)->close();
+                answer = folder->moveToNewName(temporary, c.name);
             } else {
                 std::unique_ptr<ByteSink> sink;
-                answer = fs.createNewFile(path, openPermissions, sink);
+                answer = folder->createNewFile(c.name, openPermissions, sink);
                 EXPECT_EQ(sink != nullptr, answer == NewName::Done) << c.name;
             }
             EXPECT_EQ(answer, c.answer) << c.name << (byMove ? " (moved)" : " (created)");
             if (c.answer == NewName::Done) {
-                EXPECT_EQ(namesIn(fs, dir.path()), std::vector<std::string> { c.name }) << c.name;
+                EXPECT_EQ(namesIn(*folder), std::vector<std::string> { c.name }) << c.name;
             } else if (!byMove) {
-                EXPECT_TRUE(namesIn(fs, dir.path()).empty()) << c.name;
+                EXPECT_TRUE(namesIn(*folder).empty()) << c.name;
             }
         }
     }
@@ -207,13 +214,14 @@ TEST(WindowsFileSystem, NamesDifferingOnlyInCaseAreTaken)
     FileSystem& fs = localFileSystem();
     for (const auto& c : cases) {
         test::TempFolder dir;
-        writeWhole(fs, dir.file(c.existing), "old");
+        const auto folder = fs.lockFolder(dir.path());
+        writeWhole(*folder, c.existing, "old");
         std::unique_ptr<ByteSink> sink;
-        EXPECT_EQ(fs.createNewFile(dir.file(c.wanted), openPermissions, sink), NewName::Taken) << c.wanted;
+        EXPECT_EQ(folder->createNewFile(c.wanted, openPermissions, sink), NewName::Taken) << c.wanted;
         EXPECT_TRUE(fs.fileExists(dir.file(c.wanted))) << c.wanted;
         std::string temporary;
-        fs.createTemporary(dir.path(), openPermissions, temporary)->close();
-        EXPECT_EQ(fs.moveToNewName(temporary, dir.file(c.wanted)), NewName::Taken) << c.wanted;
+        folder->createTemporary(0600, temporary)->close();
+        EXPECT_EQ(folder->moveToNewName(temporary, c.wanted), NewName::Taken) << c.wanted;
         EXPECT_EQ(readWhole(fs, dir.file(c.existing)), "old") << c.wanted;
     }
 }
@@ -230,27 +238,25 @@ TEST(WindowsFileSystem, EveryOperationWorksBeyondTheClassicPathLimit)
         }
         const std::string file = folder + "\\contact0001.vcf";
         ASSERT_GT(file.size(), length);
-        writeWhole(fs, file, "BEGIN:VCARD\r\n");
-        writeWhole(fs, file, "END:VCARD\r\n");
+        const auto held = fs.lockFolder(folder);
+        writeWhole(*held, "contact0001.vcf", "BEGIN:VCARD\r\n");
+        writeWhole(*held, "contact0001.vcf", "END:VCARD\r\n");
         EXPECT_EQ(readWhole(fs, file), "END:VCARD\r\n") << length;
         EXPECT_TRUE(fs.fileExists(file)) << length;
         EXPECT_TRUE(fs.folderExists(folder)) << length;
 
         std::unique_ptr<ByteSink> sink;
-        EXPECT_EQ(fs.createNewFile(folder + "\\John Doe.vcf", openPermissions, sink), NewName::Done) << length;
+        EXPECT_EQ(held->createNewFile("John Doe.vcf", openPermissions, sink), NewName::Done) << length;
         sink->close();
-        EXPECT_EQ(fs.createNewFile(file, openPermissions, sink), NewName::Taken) << length;
+        EXPECT_EQ(held->createNewFile("contact0001.vcf", openPermissions, sink), NewName::Taken) << length;
         std::string temporary;
-        fs.createTemporary(folder, openPermissions, temporary)->close();
-        EXPECT_EQ(fs.moveToNewName(temporary, folder + "\\Jane.vcf"), NewName::Done) << length;
-        fs.moveFile(folder + "\\Jane.vcf", folder + "\\John Doe.vcf");
-        EXPECT_EQ(namesIn(fs, folder), (std::vector<std::string> { "John Doe.vcf", "contact0001.vcf" })) << length;
-        {
-            const auto lock = fs.lockFolder(folder);
-            EXPECT_EQ(fs.realFolder(folder + "\\..\\" + std::string(40, 'f')), fs.realFolder(folder)) << length;
-        }
+        held->createTemporary(0600, temporary)->close();
+        EXPECT_EQ(held->moveToNewName(temporary, "Jane.vcf"), NewName::Done) << length;
+        held->moveFile("Jane.vcf", "John Doe.vcf");
+        EXPECT_EQ(namesIn(*held), (std::vector<std::string> { "John Doe.vcf", "contact0001.vcf" })) << length;
+        EXPECT_EQ(fs.realFolder(folder + "\\..\\" + std::string(40, 'f')), fs.realFolder(folder)) << length;
         EXPECT_EQ(fs.realFolder(folder).rfind("\\\\?\\", 0), std::string::npos) << length;
-        fs.deleteFile(file);
+        held->deleteFile("contact0001.vcf");
         EXPECT_FALSE(fs.pathExists(file)) << length;
     }
 }
@@ -259,20 +265,18 @@ TEST(WindowsFileSystem, ReadOnlyFilesAreReplacedAndDeleted)
 {
     const struct {
         const char* operation;
-        void (*run)(FileSystem& fs, const std::string& folder, const std::string& readOnly);
+        void (*run)(HeldFolder& folder, const std::string& readOnly);
         const char* left; // the content at the read-only file's name afterwards; nullptr: nothing is there
     } cases[] = {
-        { "delete", [](FileSystem& fs, const std::string&, const std::string& path) { fs.deleteFile(path); }, nullptr },
-        { "create over",
-            [](FileSystem& fs, const std::string&, const std::string& path) { writeWhole(fs, path, "new"); },
-            "new" },
+        { "delete", [](HeldFolder& folder, const std::string& name) { folder.deleteFile(name); }, nullptr },
+        { "create over", [](HeldFolder& folder, const std::string& name) { writeWhole(folder, name, "new"); }, "new" },
         { "move onto",
-            [](FileSystem& fs, const std::string& folder, const std::string& path) {
+            [](HeldFolder& folder, const std::string& name) {
                 std::string temporary;
-                auto sink = fs.createTemporary(folder, openPermissions, temporary);
+                auto sink = folder.createTemporary(0600, temporary);
                 sink->write("moved", 5);
                 sink->close();
-                fs.moveFile(temporary, path);
+                folder.moveFile(temporary, name);
             },
             "moved" },
     };
@@ -282,7 +286,7 @@ TEST(WindowsFileSystem, ReadOnlyFilesAreReplacedAndDeleted)
         const std::string path = dir.write("old.vcf", "old");
         makeReadOnly(path);
         EXPECT_EQ(fs.openRead(path)->permissions() & 0222u, 0u) << c.operation;
-        c.run(fs, dir.path(), path);
+        c.run(*fs.lockFolder(dir.path()), "old.vcf");
         if (c.left == nullptr)
             EXPECT_FALSE(fs.pathExists(path)) << c.operation;
         else
@@ -340,11 +344,33 @@ TEST(WindowsFileSystem, ErrorsNameThePathWithTheReasonInPosixWords)
             [](FileSystem& fs, const std::string& path) { fs.openRead(path); },
             "cannot open file '" + missing + "': No such file or directory" },
         { "delete",
-            [](FileSystem& fs, const std::string& path) { fs.deleteFile(path); },
+            [](FileSystem& fs, const std::string& path) {
+                fs.lockFolder(GetParentFolderName(path))->deleteFile(GetFileName(path));
+            },
             "cannot delete file '" + missing + "': No such file or directory" },
-        { "create inside",
-            [](FileSystem& fs, const std::string& path) { fs.createFile(path + "\\x.vcf", 0666); },
-            "cannot create file '" + missing + "\\x.vcf': No such file or directory" },
+        { "lock inside",
+            [](FileSystem& fs, const std::string& path) { fs.lockFolder(path + "\\x"); },
+            "cannot lock folder '" + missing + "\\x': No such file or directory" },
+        { "open elsewhere",
+            [](FileSystem& fs, const std::string& path) {
+                // A table that a spreadsheet holds open, sharing it only for reading.
+                const std::string table = GetParentFolderName(path) + "\\table.csv";
+                const HANDLE open = ::CreateFileW(wide(table).c_str(),
+                    GENERIC_READ | GENERIC_WRITE,
+                    FILE_SHARE_READ,
+                    nullptr,
+                    CREATE_NEW,
+                    0,
+                    nullptr);
+                try {
+                    writeWhole(*fs.lockFolder(GetParentFolderName(path)), "table.csv", "new");
+                } catch (...) {
+                    ::CloseHandle(open);
+                    throw;
+                }
+                ::CloseHandle(open);
+            },
+            "cannot create file '" + dir.file("table.csv") + "': it is open in another program" },
         { "folder twice",
             [](FileSystem& fs, const std::string& path) {
                 fs.createFolder(GetParentFolderName(path), openPermissions);
@@ -368,17 +394,18 @@ TEST(WindowsFileSystem, HardLinksAtAnOutputNameAreReplacedNotWrittenThrough)
     const std::string victim = dir.write("victim.vcf", "keep");
     const std::string output = dir.file("contact0001.vcf");
     ASSERT_TRUE(::CreateHardLinkW(wide(output).c_str(), wide(victim).c_str(), nullptr));
-    writeWhole(fs, output, "new");
+    const auto folder = fs.lockFolder(dir.path());
+    writeWhole(*folder, "contact0001.vcf", "new");
     EXPECT_EQ(readWhole(fs, victim), "keep");
     EXPECT_EQ(readWhole(fs, output), "new");
 
     ASSERT_TRUE(::DeleteFileW(wide(output).c_str()));
     ASSERT_TRUE(::CreateHardLinkW(wide(output).c_str(), wide(victim).c_str(), nullptr));
     std::string temporary;
-    auto sink = fs.createTemporary(dir.path(), openPermissions, temporary);
+    auto sink = folder->createTemporary(0600, temporary);
     sink->write("moved", 5);
     sink->close();
-    fs.moveFile(temporary, output);
+    folder->moveFile(temporary, "contact0001.vcf");
     EXPECT_EQ(readWhole(fs, victim), "keep");
     EXPECT_EQ(readWhole(fs, output), "moved");
 }
@@ -392,21 +419,20 @@ TEST(WindowsFileSystem, LinksAndJunctionsAtOutputNamesAreNeverFollowed)
 
     const struct {
         const char* operation;
-        void (*run)(FileSystem& fs, const std::string& folder, const std::string& link);
+        void (*run)(HeldFolder& folder, const std::string& link);
     } cases[] = {
-        { "create over",
-            [](FileSystem& fs, const std::string&, const std::string& link) { writeWhole(fs, link, "new"); } },
+        { "create over", [](HeldFolder& folder, const std::string& link) { writeWhole(folder, link, "new"); } },
         { "move onto",
-            [](FileSystem& fs, const std::string& folder, const std::string& link) {
+            [](HeldFolder& folder, const std::string& link) {
                 std::string temporary;
-                fs.createTemporary(folder, openPermissions, temporary)->close();
-                fs.moveFile(temporary, link);
+                folder.createTemporary(0600, temporary)->close();
+                folder.moveFile(temporary, link);
             } },
-        { "delete", [](FileSystem& fs, const std::string&, const std::string& link) { fs.deleteFile(link); } },
+        { "delete", [](HeldFolder& folder, const std::string& link) { folder.deleteFile(link); } },
         { "create new",
-            [](FileSystem& fs, const std::string&, const std::string& link) {
+            [](HeldFolder& folder, const std::string& link) {
                 std::unique_ptr<ByteSink> sink;
-                EXPECT_EQ(fs.createNewFile(link, openPermissions, sink), NewName::Taken);
+                EXPECT_EQ(folder.createNewFile(link, openPermissions, sink), NewName::Taken);
             } },
     };
     for (const auto& c : cases) {
@@ -430,12 +456,56 @@ TEST(WindowsFileSystem, LinksAndJunctionsAtOutputNamesAreNeverFollowed)
             if (std::strcmp(kind, "dangling link") == 0) {
                 EXPECT_EQ(fs.kindOf(link), PathKind::BrokenLink);
             }
-            c.run(fs, dir.path(), link);
+            c.run(*fs.lockFolder(dir.path()), "out.vcf");
             EXPECT_EQ(readWhole(fs, target), "keep") << c.operation << " " << kind;
             EXPECT_EQ(readWhole(fs, dir.file("folder\\inside.vcf")), "inside") << c.operation << " " << kind;
             EXPECT_FALSE(fs.pathExists(dir.file("nothing.vcf"))) << c.operation << " " << kind;
         }
     }
+}
+
+/// The access rules of the file at `path`, in the system's own notation.
+std::string accessRulesOf(const std::string& path)
+{
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    PACL rules = nullptr;
+    std::wstring name = wide(path);
+    if (::GetNamedSecurityInfoW(
+            name.data(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &rules, nullptr, &descriptor)
+        != ERROR_SUCCESS)
+        return "unknown";
+    wchar_t* text = nullptr;
+    ::ConvertSecurityDescriptorToStringSecurityDescriptorW(
+        descriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &text, nullptr);
+    const std::string result = text == nullptr ? "unknown" : toUtf8(text);
+    ::LocalFree(text);
+    ::LocalFree(descriptor);
+    return result;
+}
+
+TEST(WindowsFileSystem, ATemporaryGetsTheAccessRulesOfTheFinalFileFromItsFirstMoment)
+{
+    test::TempFolder dir;
+    FileSystem& fs = localFileSystem();
+    // A folder that only its owner may change and everyone may read, its rules inherited by what is made in it.
+    SECURITY_ATTRIBUTES security { sizeof security, nullptr, FALSE };
+    ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorW(
+        L"D:P(A;OICI;FA;;;OW)(A;OICI;FR;;;WD)", SDDL_REVISION_1, &security.lpSecurityDescriptor, nullptr));
+    const std::string folder = dir.file("shared");
+    ASSERT_TRUE(::CreateDirectoryW(wide(folder).c_str(), &security));
+    ::LocalFree(security.lpSecurityDescriptor);
+
+    const auto held = fs.lockFolder(folder);
+    writeWhole(*held, "final.vcf", "final");
+    std::string temporary;
+    auto sink = held->createTemporary(0600, temporary);
+    const std::string whileWritten = accessRulesOf(held->pathOf(temporary));
+    sink->close();
+    held->moveFile(temporary, "moved.vcf");
+    const std::string final = accessRulesOf(held->pathOf("final.vcf"));
+    EXPECT_NE(final, "unknown");
+    EXPECT_EQ(whileWritten, final);
+    EXPECT_EQ(accessRulesOf(held->pathOf("moved.vcf")), final);
 }
 
 TEST(WindowsFileSystem, FolderLockShutsOutEveryOtherJobUntilItsHolderEnds)

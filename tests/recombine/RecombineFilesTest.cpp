@@ -190,14 +190,23 @@ TEST(RecombineFiles, FailureOrStopMidwayLeavesTheEarlierOutputAndNoTemporaryFile
 /// The machine's file system on a disk that fills up: a temporary file takes no more than a few bytes.
 class FullDisk final : public test::ForwardingFileSystem
 {
-public:
-    std::unique_ptr<ByteSink> createTemporary(
-        const std::string& folder, Permissions permissions, std::string& path) override
+private:
+    class FullFolder final : public test::ForwardingHeldFolder
     {
-        return std::make_unique<SmallSink>(ForwardingFileSystem::createTemporary(folder, permissions, path), path);
+    public:
+        using ForwardingHeldFolder::ForwardingHeldFolder;
+        std::unique_ptr<ByteSink> createTemporary(Permissions permissions, std::string& name) override
+        {
+            auto sink = ForwardingHeldFolder::createTemporary(permissions, name);
+            return std::make_unique<SmallSink>(std::move(sink), pathOf(name));
+        }
+    };
+
+    std::unique_ptr<HeldFolder> hold(std::unique_ptr<HeldFolder> locked) override
+    {
+        return std::make_unique<FullFolder>(std::move(locked));
     }
 
-private:
     class SmallSink final : public ByteSink
     {
     public:

@@ -1,5 +1,4 @@
 #include "platform/Paths.h"
-#include "split/NameFromContact.h"
 #include "split/NextFreeFileName.h"
 #include "split/SplitContacts.h"
 #include "tests/support/ForwardingFileSystem.h"
@@ -56,8 +55,7 @@ std::map<std::string, std::string> snapshot(const std::string& folder)
 
 JobResult splitNamed(const std::string& source, test::RecordingHost& host)
 {
-    host.naming = true;
-    return SplitContacts(localFileSystem(), host, source);
+    return SplitContacts(localFileSystem(), host, source, SplitNaming::FromContact);
 }
 
 JobResult splitNamed(const std::string& source)
@@ -75,14 +73,33 @@ public:
         ++probes;
         return test::ForwardingFileSystem::kindOf(path);
     }
-    void listFolder(const std::string& folder, const std::function<void(std::string_view)>& visit) override
-    {
-        ++listings;
-        test::ForwardingFileSystem::listFolder(folder, visit);
-    }
 
     std::uint64_t probes = 0;
     std::uint64_t listings = 0;
+
+private:
+    class CountingFolder final : public test::ForwardingHeldFolder
+    {
+    public:
+        CountingFolder(std::unique_ptr<HeldFolder> inner, std::uint64_t& listings)
+            : ForwardingHeldFolder(std::move(inner))
+            , m_listings(listings)
+        {
+        }
+        void listFolder(const std::function<void(std::string_view)>& visit) override
+        {
+            ++m_listings;
+            ForwardingHeldFolder::listFolder(visit);
+        }
+
+    private:
+        std::uint64_t& m_listings;
+    };
+
+    std::unique_ptr<HeldFolder> hold(std::unique_ptr<HeldFolder> locked) override
+    {
+        return std::make_unique<CountingFolder>(std::move(locked), listings);
+    }
 };
 
 TEST(ContactNaming, SameNamesGetTheNextSuffixAndUnnamedContactsKeepTheirNumber)
@@ -176,7 +193,35 @@ TEST(ContactNaming, NeverOverwritesAContactWrittenEarlierInTheJob)
     EXPECT_EQ(snapshot(result.location), expected);
 }
 
-TEST(ContactNaming, RecognisesReservedNamesInAnyLetterCase)
+TEST(ContactNaming, SuffixesAtTheEdgesOfTheNumberRangeNeverOverflow)
+{
+    const struct {
+        std::string name; // of three contacts in a row
+        std::vector<std::string> files; // in the order the contacts are written
+    } cases[] = {
+        { "x-#9223372036854775807",
+            { "x-#9223372036854775807.vcf", "x-#9223372036854775807-#1.vcf", "x-#9223372036854775807-#2.vcf" } },
+        { "x-#9223372036854775806",
+            { "x-#9223372036854775806.vcf", "x-#9223372036854775807.vcf", "x-#9223372036854775807-#1.vcf" } },
+        { "x-#4611686018427387903",
+            { "x-#4611686018427387903.vcf", "x-#4611686018427387904.vcf", "x-#4611686018427387905.vcf" } },
+        { "x-#-9223372036854775808",
+            { "x-#-9223372036854775808.vcf", "x-#-9223372036854775807.vcf", "x-#-9223372036854775806.vcf" } },
+        { "x-#99999999999999999999",
+            { "x-#99999999999999999999.vcf", "x-#99999999999999999999-#1.vcf", "x-#99999999999999999999-#2.vcf" } },
+    };
+    for (const auto& c : cases) {
+        test::TempFolder dir;
+        const std::vector<std::string> names(c.files.size(), c.name);
+        const JobResult result = splitNamed(dir.write("all.vcf", cardsNamed(names)));
+        std::map<std::string, std::string> expected;
+        for (std::size_t i = 0; i < c.files.size(); ++i)
+            expected[c.files[i]] = cardNumber(i + 1, c.name);
+        EXPECT_EQ(snapshot(result.location), expected) << c.name;
+    }
+}
+
+TEST(ContactNaming, RecognisesTheNumberedNamesOfLaterContactsInAnyLetterCase)
 {
     const struct {
         std::string name;
@@ -200,32 +245,6 @@ TEST(ContactNaming, RecognisesReservedNamesInAnyLetterCase)
     };
     for (const auto& c : numbered)
         EXPECT_EQ(isNumberedFromOn(c.name, c.current), c.reserved) << c.name << " at " << c.current;
-
-    const struct {
-        std::string stem;
-        bool device;
-    } devices[] = {
-        { "CON", true },
-        { "con", true },
-        { "Nul", true },
-        { "aux", true },
-        { "PRN", true },
-        { "COM1", true },
-        { "com9", true },
-        { "LPT1", true },
-        { "lpt5", true },
-        { "CON.txt", true },
-        { "NUL ", true },
-        { "COM0", false },
-        { "COM10", false },
-        { "CONSOLE", false },
-        { "LPT", false },
-        { "Connie", false },
-        { "CO", false },
-        { "", false },
-    };
-    for (const auto& c : devices)
-        EXPECT_EQ(isDeviceName(c.stem), c.device) << c.stem;
 }
 
 TEST(ContactNaming, LongNamesAreCutToTheFolderAndToTheFileNameLimit)
@@ -319,19 +338,8 @@ TEST(ContactNaming, YieldsOnceAfterEachRenamingAndStopsWhenAsked)
     const std::string source = dir.write("all.vcf", cardsNamed({ "Ann", "", "Cy" }));
     test::RecordingHost host;
     splitNamed(source, host);
-    const std::vector<std::string> expected = { "show",
-        "status 1",
-        "yield",
-        "naming",
-        "yield",
-        "status 2",
-        "yield",
-        "naming",
-        "status 3",
-        "yield",
-        "naming",
-        "yield",
-        "hide" };
+    const std::vector<std::string> expected
+        = { "show", "status 1", "yield", "yield", "status 2", "yield", "status 3", "yield", "yield", "hide" };
     EXPECT_EQ(host.calls, expected);
 
     test::TempFolder stopDir;
@@ -351,8 +359,7 @@ TEST(ContactNaming, SameNamesCostAFewProbesEachNotOnePerEarlierVariant)
     const std::string source = dir.write("all.vcf", cardsNamed(names));
     CountingFileSystem fs;
     test::RecordingHost host;
-    host.naming = true;
-    const JobResult result = SplitContacts(fs, host, source);
+    const JobResult result = SplitContacts(fs, host, source, SplitNaming::FromContact);
     EXPECT_EQ(result.count, 300u);
     EXPECT_EQ(readFile(result.location + "/Same-#299.vcf"), cardNumber(300, "Same"));
     EXPECT_EQ(fs.listings, 1u) << "the folder is read once";
@@ -365,6 +372,7 @@ void referenceSplit(const std::string& location, const std::vector<std::string>&
     FileSystem& fs = localFileSystem();
     if (!fs.folderExists(location))
         fs.createFolder(location, 0777);
+    const auto folder = fs.lockFolder(location);
     for (std::size_t i = 0; i < names.size(); ++i) {
         const std::uint64_t number = i + 1;
         std::vector<std::string> lines;
@@ -372,7 +380,7 @@ void referenceSplit(const std::string& location, const std::vector<std::string>&
             lines.push_back("FN:" + names[i]);
         lines.push_back("NOTE:" + std::to_string(number));
         lines.emplace_back("END:VCARD");
-        test::plainChainWrite(fs, location, lines, number);
+        test::plainChainWrite(*folder, lines, number);
     }
 }
 
@@ -389,6 +397,9 @@ TEST(ContactNaming, GivesTheSameFilesAsThePlainChain)
         "B",
         "B-#2-#1",
         "X-#",
+        "T-#9223372036854775806",
+        "T-#9223372036854775807",
+        "T-#-9223372036854775808",
         "C",
         "contact0001",
         "contact0002",
@@ -404,6 +415,13 @@ TEST(ContactNaming, GivesTheSameFilesAsThePlainChain)
         "CON",
         "nul",
         "Com1",
+        "aux.txt",
+        "Con.Team",
+        "con .txt",
+        "COM\xC2\xB9",
+        "conin$",
+        "LPT0.x",
+        "-rf",
         ".hidden",
         "...",
         ". .A",

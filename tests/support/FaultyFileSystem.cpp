@@ -1,6 +1,7 @@
 #include "FaultyFileSystem.h"
 
 #include "platform/FileError.h"
+#include "tests/support/ForwardingFileSystem.h"
 
 #include <cerrno>
 
@@ -34,12 +35,12 @@ const FaultKind& faultOf(FileOp op)
     return faultKinds[static_cast<std::size_t>(op)];
 }
 
-class FaultySource final : public ByteSource
+class FaultySource final : public ForwardingSource
 {
 public:
     FaultySource(FaultyFileSystem& fs, std::unique_ptr<ByteSource> inner, std::string path)
-        : m_fs(fs)
-        , m_inner(std::move(inner))
+        : ForwardingSource(std::move(inner))
+        , m_fs(fs)
         , m_path(std::move(path))
     {
     }
@@ -55,21 +56,16 @@ public:
         m_fs.step(FileOp::Read, m_path);
         if (m_fs.readLimit() > 0 && size > m_fs.readLimit())
             size = m_fs.readLimit();
-        return m_inner->read(buffer, size);
+        return ForwardingSource::read(buffer, size);
     }
     void seek(std::uint64_t offset) override
     {
         m_fs.step(FileOp::Read, m_path);
-        m_inner->seek(offset);
-    }
-    Permissions permissions() const override
-    {
-        return m_inner->permissions();
+        ForwardingSource::seek(offset);
     }
 
 private:
     FaultyFileSystem& m_fs;
-    std::unique_ptr<ByteSource> m_inner;
     std::string m_path;
 };
 
@@ -116,6 +112,88 @@ private:
     FaultyFileSystem& m_fs;
     std::unique_ptr<ByteSink> m_inner;
     std::string m_path;
+};
+
+/// The folder a job holds, with every call counted and the planned one failed.
+class FaultyFolder final : public HeldFolder
+{
+public:
+    FaultyFolder(FaultyFileSystem& fs, std::unique_ptr<HeldFolder> inner)
+        : HeldFolder(inner->path())
+        , m_fs(fs)
+        , m_inner(std::move(inner))
+    {
+    }
+
+    void madeFrom(const FileIdentity& input) override
+    {
+        m_inner->madeFrom(input);
+    }
+    void protect(const FileIdentity& input, const std::string& inputPath) override
+    {
+        m_inner->protect(input, inputPath);
+    }
+    bool holdsFolder(const std::string& name) override
+    {
+        return m_inner->holdsFolder(name);
+    }
+    std::unique_ptr<ByteSource> openRead(const std::string& name) override
+    {
+        m_fs.step(FileOp::Open, pathOf(name));
+        auto inner = m_inner->openRead(name);
+        m_fs.fileOpened();
+        return std::make_unique<FaultySource>(m_fs, std::move(inner), pathOf(name));
+    }
+    std::unique_ptr<ByteSink> createFile(const std::string& name, Permissions permissions) override
+    {
+        m_fs.step(FileOp::Create, pathOf(name));
+        return wrap(m_inner->createFile(name, permissions), name);
+    }
+    NewName createNewFile(const std::string& name, Permissions permissions, std::unique_ptr<ByteSink>& sink) override
+    {
+        m_fs.step(FileOp::Create, pathOf(name));
+        std::unique_ptr<ByteSink> inner;
+        const NewName answer = m_inner->createNewFile(name, permissions, inner);
+        if (answer == NewName::Done)
+            sink = wrap(std::move(inner), name);
+        return answer;
+    }
+    std::unique_ptr<ByteSink> createTemporary(Permissions permissions, std::string& name) override
+    {
+        m_fs.step(FileOp::CreateTemporary, path());
+        auto inner = m_inner->createTemporary(permissions, name);
+        return wrap(std::move(inner), name);
+    }
+    void moveFile(const std::string& from, const std::string& to) override
+    {
+        m_fs.step(FileOp::Move, pathOf(from));
+        m_inner->moveFile(from, to);
+    }
+    NewName moveToNewName(const std::string& from, const std::string& to) override
+    {
+        m_fs.step(FileOp::Move, pathOf(from));
+        return m_inner->moveToNewName(from, to);
+    }
+    void deleteFile(const std::string& name) override
+    {
+        m_fs.step(FileOp::Delete, pathOf(name));
+        m_inner->deleteFile(name);
+    }
+    void listFolder(const std::function<void(std::string_view)>& visit) override
+    {
+        m_fs.step(FileOp::List, path());
+        m_inner->listFolder(visit);
+    }
+
+private:
+    std::unique_ptr<ByteSink> wrap(std::unique_ptr<ByteSink> inner, const std::string& name)
+    {
+        m_fs.fileOpened();
+        return std::make_unique<FaultySink>(m_fs, std::move(inner), pathOf(name));
+    }
+
+    FaultyFileSystem& m_fs;
+    std::unique_ptr<HeldFolder> m_inner;
 };
 
 } // namespace
@@ -171,78 +249,24 @@ PathKind FaultyFileSystem::kindOf(const std::string& path)
     return m_inner.kindOf(path);
 }
 
-void FaultyFileSystem::createFolder(const std::string& path, Permissions permissions)
+void FaultyFileSystem::createFolder(const std::string& path, Permissions permissions, std::int64_t inputGroup)
 {
     step(FileOp::CreateFolder, path);
-    m_inner.createFolder(path, permissions);
+    m_inner.createFolder(path, permissions, inputGroup);
 }
 
 std::unique_ptr<ByteSource> FaultyFileSystem::openRead(const std::string& path)
 {
     step(FileOp::Open, path);
     auto inner = m_inner.openRead(path);
-    ++m_openFiles;
+    fileOpened();
     return std::make_unique<FaultySource>(*this, std::move(inner), path);
 }
 
-std::unique_ptr<ByteSink> FaultyFileSystem::createFile(const std::string& path, Permissions permissions)
-{
-    step(FileOp::Create, path);
-    auto inner = m_inner.createFile(path, permissions);
-    ++m_openFiles;
-    return std::make_unique<FaultySink>(*this, std::move(inner), path);
-}
-
-NewName FaultyFileSystem::createNewFile(
-    const std::string& path, Permissions permissions, std::unique_ptr<ByteSink>& sink)
-{
-    step(FileOp::Create, path);
-    std::unique_ptr<ByteSink> inner;
-    const NewName answer = m_inner.createNewFile(path, permissions, inner);
-    if (answer == NewName::Done) {
-        ++m_openFiles;
-        sink = std::make_unique<FaultySink>(*this, std::move(inner), path);
-    }
-    return answer;
-}
-
-std::unique_ptr<ByteSink> FaultyFileSystem::createTemporary(
-    const std::string& folder, Permissions permissions, std::string& path)
-{
-    step(FileOp::CreateTemporary, folder);
-    auto inner = m_inner.createTemporary(folder, permissions, path);
-    ++m_openFiles;
-    return std::make_unique<FaultySink>(*this, std::move(inner), path);
-}
-
-void FaultyFileSystem::moveFile(const std::string& from, const std::string& to)
-{
-    step(FileOp::Move, from);
-    m_inner.moveFile(from, to);
-}
-
-NewName FaultyFileSystem::moveToNewName(const std::string& from, const std::string& to)
-{
-    step(FileOp::Move, from);
-    return m_inner.moveToNewName(from, to);
-}
-
-void FaultyFileSystem::deleteFile(const std::string& path)
-{
-    step(FileOp::Delete, path);
-    m_inner.deleteFile(path);
-}
-
-std::unique_ptr<FolderLock> FaultyFileSystem::lockFolder(const std::string& folder)
+std::unique_ptr<HeldFolder> FaultyFileSystem::lockFolder(const std::string& folder)
 {
     step(FileOp::Lock, folder);
-    return m_inner.lockFolder(folder);
-}
-
-void FaultyFileSystem::listFolder(const std::string& folder, const std::function<void(std::string_view)>& visit)
-{
-    step(FileOp::List, folder);
-    m_inner.listFolder(folder, visit);
+    return std::make_unique<FaultyFolder>(*this, m_inner.lockFolder(folder));
 }
 
 std::string FaultyFileSystem::realFolder(const std::string& folder)

@@ -61,21 +61,18 @@ public:
     }
 
     PathKind kindOf(const std::string& path) override;
-    void createFolder(const std::string& path, Permissions permissions) override;
+    void createFolder(
+        const std::string& path, Permissions permissions, std::int64_t inputGroup = FileIdentity::noGroup) override;
     std::unique_ptr<ByteSource> openRead(const std::string& path) override;
-    std::unique_ptr<ByteSink> createFile(const std::string& path, Permissions permissions) override;
-    NewName createNewFile(const std::string& path, Permissions permissions, std::unique_ptr<ByteSink>& sink) override;
-    std::unique_ptr<ByteSink> createTemporary(
-        const std::string& folder, Permissions permissions, std::string& path) override;
-    void moveFile(const std::string& from, const std::string& to) override;
-    NewName moveToNewName(const std::string& from, const std::string& to) override;
-    void deleteFile(const std::string& path) override;
-    std::unique_ptr<FolderLock> lockFolder(const std::string& folder) override;
-    void listFolder(const std::string& folder, const std::function<void(std::string_view)>& visit) override;
+    std::unique_ptr<HeldFolder> lockFolder(const std::string& folder) override;
     std::string realFolder(const std::string& folder) override;
 
     /// Counts a call of `op` and throws when it is the planned fault. Used by the wrapped files too.
     void step(FileOp op, const std::string& path);
+    void fileOpened()
+    {
+        ++m_openFiles;
+    }
     void fileReleased()
     {
         --m_openFiles;

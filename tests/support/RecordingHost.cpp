@@ -31,12 +31,6 @@ bool RecordingHost::stopRequested()
     return stopNow;
 }
 
-bool RecordingHost::nameFromContact()
-{
-    calls.emplace_back("naming");
-    return naming;
-}
-
 Date RecordingHost::today()
 {
     return date;

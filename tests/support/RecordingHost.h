@@ -12,8 +12,8 @@
 namespace tessely::test
 {
 
-/// A job host that records every call as text ("show", "hide", "status 3", "yield", "naming") and answers
-/// with a fixed date and a naming choice that tests may change.
+/// A job host that records every call as text ("show", "hide", "status 3", "yield") and answers with a fixed
+/// date.
 class RecordingHost : public JobHost
 {
 public:
@@ -22,11 +22,9 @@ public:
     bool yield() override;
     /// True once a yield has answered that the user asked to stop, or once a test set `stopNow`.
     bool stopRequested() override;
-    bool nameFromContact() override;
     Date today() override;
 
     std::vector<std::string> calls;
-    bool naming = false;
     Date date { 2026, 12, 6 };
     /// Number of yields to allow before answering that the user asked to stop; negative means never stop.
     long yieldsBeforeStop = -1;

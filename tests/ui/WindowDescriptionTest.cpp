@@ -16,6 +16,25 @@ namespace
 
 const WindowDescription* const windows[] = { &frmMainDescription(), &frmAboutDescription() };
 
+TEST(Twips, ConvertToPixelsAtTheScreensDensity)
+{
+    const struct {
+        int twips, dpi, pixels;
+    } cases[] = {
+        { 15, 96, 1 },
+        { 4560, 96, 304 },
+        { 2850, 96, 190 },
+        { 473, 96, 32 }, // 31.53 rounds up
+        { 7, 96, 0 },
+        { 8, 96, 1 },
+        { 1440, 120, 120 },
+        { 15, 192, 2 },
+        { 0, 96, 0 },
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(twipsToPixels(c.twips, c.dpi), c.pixels) << c.twips << " at " << c.dpi;
+}
+
 TEST(Twips, RectanglesThatTouchInTwipsTouchInPixels)
 {
     const TwipRect first { 473, 240, 3615, 1575 };
@@ -148,7 +167,7 @@ TEST(WindowDescription, EachGroupOfOptionButtonsStartsWithOneSelected)
 
 TEST(WindowDescription, MenusAreWellFormedAndAccessKeysUniquePerMenu)
 {
-    std::map<MenuCommand, int> commands;
+    std::map<WindowCommand, int> commands;
     for (const WindowDescription* window : windows) {
         if (window->menu.empty())
             continue;
@@ -160,9 +179,9 @@ TEST(WindowDescription, MenusAreWellFormedAndAccessKeysUniquePerMenu)
             ++commands[item.command];
             if (item.level == 0)
                 menu = static_cast<int>(i);
-            EXPECT_EQ(item.level == 0, item.command == MenuCommand::OpenMenu) << item.name;
+            EXPECT_EQ(item.level == 0, item.command == WindowCommand::OpenMenu) << item.name;
             if (item.separator()) {
-                EXPECT_EQ(item.command, MenuCommand::None) << item.name;
+                EXPECT_EQ(item.command, WindowCommand::None) << item.name;
                 continue;
             }
             const char key = static_cast<char>(std::toupper(static_cast<unsigned char>(accessKey(item.caption))));
@@ -171,8 +190,11 @@ TEST(WindowDescription, MenusAreWellFormedAndAccessKeysUniquePerMenu)
                 << item.name << ": access key " << key << " is taken in its menu";
         }
     }
-    for (const MenuCommand command :
-        { MenuCommand::Run, MenuCommand::Exit, MenuCommand::ReCombine, MenuCommand::Export, MenuCommand::About })
+    for (const WindowCommand command : { WindowCommand::Run,
+             WindowCommand::Exit,
+             WindowCommand::ReCombine,
+             WindowCommand::Export,
+             WindowCommand::About })
         EXPECT_EQ(commands[command], 1) << "command " << static_cast<int>(command) << " is offered once";
 }
 

@@ -1,3 +1,4 @@
+#include "platform/Version.h"
 #include "platform/WideText.h"
 #include "ui/frmAboutDescription.h"
 #include "ui/frmMainDescription.h"
@@ -6,6 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <iterator>
+#include <map>
 #include <shellapi.h>
 #include <vector>
 
@@ -14,45 +19,74 @@ namespace tessely
 namespace
 {
 
-/// One text of the program file's version record, in US English and Unicode.
-std::string versionText(const std::vector<char>& record, const wchar_t* name)
-{
-    wchar_t* text = nullptr;
-    UINT length = 0;
-    const std::wstring path = std::wstring(L"\\StringFileInfo\\040904B0\\") + name;
-    if (!VerQueryValueW(record.data(), path.c_str(), reinterpret_cast<void**>(&text), &length) || length == 0)
-        return {};
-    return toUtf8(std::wstring_view(text, length - 1));
-}
+/// The version record of a program file: its fixed part and its texts in US English and Unicode.
+struct VersionRecord {
+    VS_FIXEDFILEINFO fixed {};
+    std::map<std::string, std::string> texts;
+};
 
-TEST(Resources, TheProgramFileCarriesItsVersionRecord)
+VersionRecord versionRecordOf(const std::wstring& program)
 {
-    wchar_t program[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, program, MAX_PATH);
-    std::vector<char> record(GetFileVersionInfoSizeW(program, nullptr));
-    ASSERT_FALSE(record.empty());
-    ASSERT_TRUE(GetFileVersionInfoW(program, 0, static_cast<DWORD>(record.size()), record.data()));
+    VersionRecord found;
+    std::vector<char> record(GetFileVersionInfoSizeW(program.c_str(), nullptr));
+    if (record.empty() || !GetFileVersionInfoW(program.c_str(), 0, static_cast<DWORD>(record.size()), record.data()))
+        return found;
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;
-    ASSERT_TRUE(VerQueryValueW(record.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
-    // Major, minor, 0, revision.
-    EXPECT_EQ(fixed->dwFileVersionMS, MAKELONG(2, 3));
-    EXPECT_EQ(fixed->dwFileVersionLS, MAKELONG(2, 0));
-    EXPECT_EQ(fixed->dwProductVersionMS, fixed->dwFileVersionMS);
-    EXPECT_EQ(fixed->dwProductVersionLS, fixed->dwFileVersionLS);
-    // The texts give the minor number in two digits and the revision in four.
-    EXPECT_EQ(versionText(record, L"FileVersion"), "3.02.0002");
-    EXPECT_EQ(versionText(record, L"ProductVersion"), "3.02.0002");
-    EXPECT_EQ(versionText(record, L"CompanyName"), "Quorvane");
-    EXPECT_EQ(versionText(record, L"ProductName"), "Tessely Application");
-    EXPECT_EQ(versionText(record, L"InternalName"), "Tessely");
+    if (VerQueryValueW(record.data(), L"\\", reinterpret_cast<void**>(&fixed), &length))
+        found.fixed = *fixed;
+    for (const wchar_t* name : { L"CompanyName",
+             L"FileDescription",
+             L"FileVersion",
+             L"InternalName",
+             L"OriginalFilename",
+             L"ProductName",
+             L"ProductVersion" }) {
+        wchar_t* text = nullptr;
+        const std::wstring path = std::wstring(L"\\StringFileInfo\\040904B0\\") + name;
+        if (VerQueryValueW(record.data(), path.c_str(), reinterpret_cast<void**>(&text), &length) && length > 0)
+            found.texts[toUtf8(name)] = toUtf8(std::wstring_view(text, length - 1));
+    }
+    return found;
 }
 
-TEST(Resources, EachWindowHasItsOwnIconInBothSizes)
+/// A program file built beside this test program.
+std::wstring besideThisProgram(const wchar_t* name)
+{
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring path = self;
+    return path.substr(0, path.find_last_of(L"\\/") + 1) + name;
+}
+
+TEST(Resources, BothProgramsCarryTheProgramsVersionRecord)
+{
+    // The texts give the minor number in two digits and the revision in four: 3.2.2 reads "3.02.0002".
+    char text[32] = {};
+    std::snprintf(text, sizeof(text), "%d.%02d.%04d", versionMajor, versionMinor, versionRevision);
+    const VersionRecord window = versionRecordOf(besideThisProgram(L"tessely.exe"));
+    const VersionRecord console = versionRecordOf(besideThisProgram(L"tessely-cli.exe"));
+    for (const auto* record : { &window, &console }) {
+        // Major, minor, 0, revision.
+        EXPECT_EQ(record->fixed.dwFileVersionMS, static_cast<DWORD>(MAKELONG(versionMinor, versionMajor)));
+        EXPECT_EQ(record->fixed.dwFileVersionLS, static_cast<DWORD>(MAKELONG(versionRevision, 0)));
+        EXPECT_EQ(record->fixed.dwProductVersionMS, record->fixed.dwFileVersionMS);
+        EXPECT_EQ(record->fixed.dwProductVersionLS, record->fixed.dwFileVersionLS);
+        ASSERT_EQ(record->texts.size(), 7u);
+        EXPECT_EQ(record->texts.at("FileVersion"), text);
+        EXPECT_EQ(record->texts.at("ProductVersion"), text);
+    }
+    EXPECT_EQ(window.texts.at("OriginalFilename"), "tessely.exe");
+    EXPECT_EQ(console.texts.at("OriginalFilename"), "tessely-cli.exe");
+    for (const char* same : { "CompanyName", "InternalName", "ProductName", "ProductVersion" })
+        EXPECT_EQ(window.texts.at(same), console.texts.at(same)) << same;
+}
+
+TEST(Resources, EachWindowHasItsOwnIconInEverySize)
 {
     std::vector<HICON> icons;
     for (const WindowDescription* window : { &frmMainDescription(), &frmAboutDescription() }) {
-        for (const int size : { 16, 32 }) {
+        for (const int size : iconSizes) {
             auto* icon = static_cast<HICON>(
                 LoadImageW(GetModuleHandleW(nullptr), wideText(window->icon).c_str(), IMAGE_ICON, size, size, 0));
             ASSERT_NE(icon, nullptr) << window->icon << " " << size;
@@ -68,9 +102,11 @@ TEST(Resources, EachWindowHasItsOwnIconInBothSizes)
         }
     }
     // The two windows' icons differ; the program file shows the About window's, the first icon it holds.
+    const std::size_t sizes = std::size(iconSizes);
+    const std::size_t at32 = static_cast<std::size_t>(std::find(iconSizes, iconSizes + sizes, 32) - iconSizes);
     ICONINFO main {}, about {};
-    GetIconInfo(icons[1], &main);
-    GetIconInfo(icons[3], &about);
+    GetIconInfo(icons[at32], &main);
+    GetIconInfo(icons[sizes + at32], &about);
     std::vector<unsigned char> mainBits(32 * 32 * 4), aboutBits(32 * 32 * 4);
     GetBitmapBits(main.hbmColor, static_cast<LONG>(mainBits.size()), mainBits.data());
     GetBitmapBits(about.hbmColor, static_cast<LONG>(aboutBits.size()), aboutBits.data());

@@ -1,42 +1,27 @@
 #include "win32/frmMain.h"
 
-#include "FakeDialogs.h"
 #include "NativeTesting.h"
 #include "platform/WideText.h"
-#include "recombine/RecombineFiles.h"
+#include "tests/support/Cards.h"
+#include "tests/support/RecordingHost.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/WindowCommands.h"
+#include "ui/ControlPlacement.h"
 #include "ui/frmMainDescription.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
+#include <cctype>
+#include <cstring>
 #include <functional>
-#include <regex>
+#include <shlobj.h>
 
 namespace tessely
 {
 namespace
 {
 
-const char* const splitTitle = "Select a multiple-contact vCard file to split";
-const char* const exportTitle = "Select a multiple-contact vCard file to export";
-const char* const recombineTitle = "Multi-select all the vCard files to recombine (Shift or Ctrl to select multiple)";
-
-std::string cards(int count)
-{
-    std::string text;
-    for (int i = 1; i <= count; ++i)
-        text += "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Person " + std::to_string(i) + "\r\nEND:VCARD\r\n";
-    return text;
-}
-
-/// Chooses a menu item as the menu does: a command message with the item's number.
-void choose(const frmMain& window, const char* item)
-{
-    for (const MenuItemDescription& described : frmMainDescription().menu)
-        if (described.name == item)
-            SendMessageW(window.window(), WM_COMMAND, MAKEWPARAM(described.id, 0), 0);
-}
+const WindowDescription& design = frmMainDescription();
 
 class frmMainNative : public ::testing::Test
 {
@@ -47,162 +32,108 @@ protected:
         test::pumpFor(std::chrono::milliseconds(50));
     }
 
-    std::vector<std::string> dialogTitles() const
+    HWND drawn(const ControlDescription& control) const
     {
-        std::vector<std::string> titles;
-        for (const auto& setup : dialog.setups)
-            titles.push_back(setup.title);
-        return titles;
+        return GetDlgItem(window.window(), control.id);
     }
 
-    bool labelShown() const
+    /// What the window last asked for in its open dialog.
+    std::string lastDialogTitle() const
     {
-        return IsWindowVisible(window.lblStatus) != FALSE;
+        return dialogs.dialogs.empty() ? std::string() : dialogs.dialogs.back().title;
+    }
+
+    int dpi() const
+    {
+        return windowDpi(window.window());
     }
 
     test::TempFolder temp;
-    test::FakeSourceDialog dialog;
-    test::FakeMessageBoxLayer messages;
-    frmMain window { dialog, messages, localFileSystem() };
+    test::ScriptedUi dialogs;
+    frmMain window { dialogs, localFileSystem() };
 };
 
-TEST_F(frmMainNative, EveryControlIsFoundByItsNumberAsDescribed)
+/// Checks that every control of the window sits where the layout rules put it at `dpi`, and that the client
+/// area has its described size.
+void expectDescribedLayout(HWND window, int dpi)
 {
-    const WindowDescription& design = frmMainDescription();
-    EXPECT_EQ(test::textOf(window.window()), design.caption);
-    const struct {
-        const char* name;
-        HWND member;
-        const char* className;
-        LONG buttonStyle; // -1 for controls that are not buttons
-    } cases[] = {
-        { "fraNaming", window.fraNaming, "Button", BS_GROUPBOX },
-        { "optNaming_0", window.optNaming[0], "Button", BS_AUTORADIOBUTTON },
-        { "optNaming_1", window.optNaming[1], "Button", BS_AUTORADIOBUTTON },
-        { "cmdRun", window.cmdRun, "Button", BS_PUSHBUTTON },
-        { "lblStatus", window.lblStatus, "Static", -1 },
-    };
-    for (const auto& c : cases) {
-        const ControlDescription& described = design.control(c.name);
-        HWND control = GetDlgItem(window.window(), described.id);
-        ASSERT_NE(control, nullptr) << c.name;
-        EXPECT_EQ(control, c.member) << c.name;
-        EXPECT_EQ(test::textOf(control), described.caption) << c.name;
-        EXPECT_EQ(CharUpperA(test::classOf(control).data()), std::string(CharUpperA(std::string(c.className).data())));
-        if (c.buttonStyle >= 0) {
-            // A push button with the focus is the default one meanwhile.
-            LONG type = GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK;
-            EXPECT_EQ(type == BS_DEFPUSHBUTTON ? BS_PUSHBUTTON : type, c.buttonStyle) << c.name;
+    for (const ControlDescription& control : design.controls) {
+        if (control.fit == ContentFit::None) {
+            EXPECT_EQ(test::placeOf(GetDlgItem(window, control.id)), controlPlacement(design, control, dpi))
+                << control.objectName() << " at " << dpi;
         }
     }
-    EXPECT_EQ(test::textOf(window.optNaming[1]).substr(0, 1), " ") << "the caption keeps its leading space";
-    EXPECT_EQ(GetWindowLongW(window.lblStatus, GWL_STYLE) & SS_TYPEMASK, SS_RIGHT);
+    const SIZE client = test::clientSizeOf(window);
+    const PixelSize described = clientSize(design, dpi);
+    EXPECT_EQ(client.cx, described.width) << dpi;
+    EXPECT_EQ(client.cy, described.height) << dpi << ": the menu bar is not taken from the client area";
 }
 
-TEST_F(frmMainNative, StartsWithNumberedNamingHiddenStatusAndFocusOnTheButton)
+/// Checks that the status label shows `caption` whole on one line inside the window, growing leftwards.
+void expectWholeCaption(HWND label, const std::string& caption, int dpi)
 {
-    EXPECT_EQ(SendMessageW(window.optNaming[0], BM_GETCHECK, 0, 0), BST_CHECKED);
-    EXPECT_EQ(SendMessageW(window.optNaming[1], BM_GETCHECK, 0, 0), BST_UNCHECKED);
-    EXPECT_FALSE(window.nameFromContact());
-    EXPECT_FALSE(labelShown());
-    EXPECT_EQ(test::textOf(window.lblStatus), "Processing...");
-    EXPECT_EQ(GetFocus(), window.cmdRun);
-    EXPECT_FALSE(window.isBusy());
-
-    test::typeKeys(window.window(), { { VK_RETURN }, { VK_SPACE } });
-    EXPECT_EQ(dialogTitles(), (std::vector<std::string> { splitTitle, splitTitle }))
-        << "Enter and Space press the focused split button";
+    EXPECT_EQ(test::textOf(label), caption);
+    const PixelRect described = controlPlacement(design, design.control("lblStatus"), dpi);
+    const PixelRect placed = test::placeOf(label);
+    HDC dc = GetDC(label);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)));
+    SIZE text {};
+    const std::wstring wide = wideText(caption);
+    GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &text);
+    SelectObject(dc, old);
+    ReleaseDC(label, dc);
+    EXPECT_GE(placed.width, text.cx) << caption << " at " << dpi;
+    EXPECT_EQ(placed.left + placed.width, described.left + described.width) << caption << ": right-aligned";
+    EXPECT_GE(placed.left, 0) << caption << ": inside the window";
+    EXPECT_TRUE(GetWindowLongW(label, GWL_STYLE) & SS_CENTERIMAGE) << "drawn on one line";
 }
 
-TEST_F(frmMainNative, LayoutFollowsTheTwipsAtTheWindowsDensity)
+TEST_F(frmMainNative, DrawsEveryControlAsDescribed)
 {
-    const WindowDescription& design = frmMainDescription();
-    const int dpi = static_cast<int>(GetDpiForWindow(window.window()));
-    ASSERT_GT(dpi, 0);
+    EXPECT_EQ(test::textOf(window.window()), design.caption);
+    HWND tooltip = window.controls().tooltip();
     for (const ControlDescription& control : design.controls) {
-        HWND native = GetDlgItem(window.window(), control.id);
-        EXPECT_EQ(test::placeOf(native), twipsToPixels(design.clientRect(control), dpi, dpi)) << control.objectName();
+        HWND native = drawn(control);
+        ASSERT_NE(native, nullptr) << control.objectName();
+        EXPECT_EQ(native, window.controls().control(control.objectName()));
+        EXPECT_EQ(test::textOf(native), control.caption) << control.objectName();
+        EXPECT_EQ(test::tooltipText(tooltip, window.window(), native), control.tooltip) << control.objectName();
+        EXPECT_EQ(IsWindowVisible(native) != FALSE, control.visibleAtStart) << control.objectName();
+        if (control.kind == ControlKind::OptionButton) {
+            EXPECT_EQ(SendMessageW(native, BM_GETCHECK, 0, 0) == BST_CHECKED, control.selectedAtStart)
+                << control.objectName();
+        }
     }
-    const SIZE client = test::clientSizeOf(window.window());
-    EXPECT_EQ(client.cx, twipsToPixels(design.clientWidth, dpi));
-    EXPECT_EQ(client.cy, twipsToPixels(design.clientHeight, dpi)) << "the menu bar is not taken from the client area";
+    EXPECT_EQ(test::classOf(tooltip), "tooltips_class32");
+    EXPECT_EQ(GetWindowLongW(window.lblStatus, GWL_STYLE) & SS_TYPEMASK, SS_RIGHT);
+    EXPECT_EQ(GetFocus(), drawn(design.control(design.focus)));
+    expectDescribedLayout(window.window(), dpi());
 
     const LONG style = GetWindowLongW(window.window(), GWL_STYLE);
     EXPECT_TRUE(style & WS_SYSMENU);
-    EXPECT_TRUE(style & WS_CAPTION);
     EXPECT_FALSE(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME)) << "fixed, without minimize or maximize";
-
-    RECT frame {};
-    GetWindowRect(window.window(), &frame);
-    MONITORINFO monitor {};
-    monitor.cbSize = sizeof(monitor);
-    GetMonitorInfoW(MonitorFromWindow(window.window(), MONITOR_DEFAULTTOPRIMARY), &monitor);
-    EXPECT_LE(std::abs((frame.left + frame.right) - (monitor.rcWork.left + monitor.rcWork.right)), 2);
-    EXPECT_LE(std::abs((frame.top + frame.bottom) - (monitor.rcWork.top + monitor.rcWork.bottom)), 2);
+    EXPECT_TRUE(GetWindowLongW(window.window(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES) << "files may be dropped on it";
 }
 
-TEST_F(frmMainNative, MovingToAScreenOfAnotherDensityLaysItOutAgain)
+TEST_F(frmMainNative, MovingToAScreenOfAnotherDensityLaysItOutAgainAndTheCountStaysWhole)
 {
-    const WindowDescription& design = frmMainDescription();
+    MainWindowView& view = window;
+    view.showStatus(true);
     for (const int dpi : { 144, 192, 96 }) {
         RECT suggested { 40, 30, 40 + 600, 30 + 500 };
         SendMessageW(window.window(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
-        for (const ControlDescription& control : design.controls)
-            EXPECT_EQ(test::placeOf(GetDlgItem(window.window(), control.id)),
-                twipsToPixels(design.clientRect(control), dpi, dpi))
-                << control.objectName() << " at " << dpi;
-        const SIZE client = test::clientSizeOf(window.window());
-        EXPECT_EQ(client.cx, twipsToPixels(design.clientWidth, dpi)) << dpi;
-        EXPECT_EQ(client.cy, twipsToPixels(design.clientHeight, dpi)) << dpi;
+        expectDescribedLayout(window.window(), dpi);
         RECT frame {};
         GetWindowRect(window.window(), &frame);
         EXPECT_EQ(frame.left, suggested.left) << "placed where the system suggests";
-        // Captions grow with the density.
-        LOGFONTW font {};
-        GetObjectW(reinterpret_cast<HFONT>(SendMessageW(window.cmdRun, WM_GETFONT, 0, 0)), sizeof(font), &font);
-        EXPECT_GE(std::abs(font.lfHeight), 11 * dpi / 96 - 1) << dpi;
+        for (const std::uint64_t number : { std::uint64_t(7), std::uint64_t(12000), std::uint64_t(9999999999) }) {
+            view.setStatusCaption(statusCaption(number));
+            expectWholeCaption(window.lblStatus, statusCaption(number), dpi);
+        }
     }
 }
 
-TEST_F(frmMainNative, TooltipsComeFromTheCommonControls)
-{
-    const WindowDescription& design = frmMainDescription();
-    HWND tooltip = window.controls().tooltip();
-    ASSERT_NE(tooltip, nullptr);
-    EXPECT_EQ(test::classOf(tooltip), "tooltips_class32");
-    for (const ControlDescription& control : design.controls)
-        EXPECT_EQ(test::tooltipText(tooltip, window.window(), GetDlgItem(window.window(), control.id)), control.tooltip)
-            << control.objectName();
-    EXPECT_EQ(test::tooltipText(tooltip, window.window(), window.optNaming[0]),
-        "Every vCard file will be named per its index without reguard to contents");
-}
-
-TEST_F(frmMainNative, TabAndArrowKeysMoveThroughTheButtonAndTheNamingGroup)
-{
-    HWND main = window.window();
-    EXPECT_EQ(GetNextDlgGroupItem(main, window.optNaming[0], FALSE), window.optNaming[1]);
-    EXPECT_EQ(GetNextDlgGroupItem(main, window.optNaming[1], FALSE), window.optNaming[0]) << "one group of two";
-    EXPECT_EQ(GetNextDlgGroupItem(main, window.cmdRun, FALSE), window.cmdRun) << "the button is a group of its own";
-
-    // As one group the naming buttons are one stop for Tab, at the selected button; the arrow keys move the
-    // selection inside the group.
-    test::typeKeys(main, { { VK_TAB } });
-    EXPECT_EQ(GetFocus(), window.optNaming[0]);
-    test::typeKeys(main, { { VK_DOWN } });
-    EXPECT_EQ(GetFocus(), window.optNaming[1]);
-    EXPECT_TRUE(window.nameFromContact());
-    EXPECT_EQ(SendMessageW(window.optNaming[0], BM_GETCHECK, 0, 0), BST_UNCHECKED) << "selecting one clears the other";
-    test::typeKeys(main, { { VK_TAB } });
-    EXPECT_EQ(GetFocus(), window.cmdRun);
-    test::typeKeys(main, { { VK_TAB } });
-    EXPECT_EQ(GetFocus(), window.optNaming[1]);
-
-    SendMessageW(window.optNaming[0], BM_CLICK, 0, 0);
-    EXPECT_FALSE(window.nameFromContact());
-    EXPECT_EQ(SendMessageW(window.optNaming[1], BM_GETCHECK, 0, 0), BST_UNCHECKED);
-}
-
-TEST_F(frmMainNative, MenusReadAsDescribedWithoutShortcutsOrMarks)
+TEST_F(frmMainNative, MenusAreDrawnAsDescribed)
 {
     HMENU bar = GetMenu(window.window());
     ASSERT_NE(bar, nullptr);
@@ -223,263 +154,137 @@ TEST_F(frmMainNative, MenusReadAsDescribedWithoutShortcutsOrMarks)
         }
     }
     std::vector<std::pair<std::string, UINT>> described;
-    for (const MenuItemDescription& item : frmMainDescription().menu)
+    for (const MenuItemDescription& item : design.menu)
         described.emplace_back(item.caption, item.level == 0 ? 0u : static_cast<UINT>(item.id));
     EXPECT_EQ(shown, described);
-    for (const auto& [caption, id] : shown)
-        EXPECT_EQ(caption.find('\t'), std::string::npos) << caption << " shows no shortcut key";
 }
 
-TEST_F(frmMainNative, AccessKeysReachTheirCommands)
+TEST_F(frmMainNative, EveryCommandIsForwarded)
 {
-    const struct {
-        WORD menu;
-        WORD item;
-        const char* title;
-    } cases[] = {
-        { 'F', 'R', splitTitle },
-        { 'T', 'C', recombineTitle },
-        { 'T', 'R', exportTitle },
-    };
-    for (const auto& c : cases) {
-        dialog.setups.clear();
-        test::typeKeys(window.window(), { { c.menu, true }, { c.item } });
-        test::pumpUntil([&] { return !dialog.setups.empty(); }, std::chrono::seconds(3));
-        EXPECT_EQ(dialogTitles(), std::vector<std::string> { c.title });
+    for (const test::DescribedCommand& described : test::describedCommands(design)) {
+        dialogs.dialogs.clear();
+        bool aboutOpened = false;
+        test::WhileRunning closeAbout([&] {
+            if (HWND about = test::findThreadWindow(L"Tessely.frmAbout")) {
+                aboutOpened = true;
+                PostMessageW(about, WM_CLOSE, 0, 0);
+            }
+        });
+        // Chosen as the system reports it: a menu item's number in a command message, a button clicked.
+        if (described.item != nullptr)
+            SendMessageW(window.window(), WM_COMMAND, MAKEWPARAM(described.item->id, 0), 0);
+        else
+            SendMessageW(drawn(*described.control), BM_CLICK, 0, 0);
+        closeAbout.stop();
+        test::expectCommandDone(described.command, dialogs, aboutOpened, window.isOpen());
     }
-    EXPECT_TRUE(messages.messages.empty()) << "a cancelled dialog shows nothing";
-
-    bool aboutSeen = false;
-    test::WhileRunning closeAbout([&] {
-        if (HWND about = test::findThreadWindow(L"Tessely.frmAbout")) {
-            aboutSeen = true;
-            PostMessageW(about, WM_CLOSE, 0, 0);
-        }
-    });
-    test::typeKeys(window.window(), { { 'H', true }, { 'A' } });
-    test::pumpUntil([&] { return aboutSeen; }, std::chrono::seconds(3));
-    closeAbout.stop();
-    EXPECT_TRUE(aboutSeen) << "Alt+H, A opens the About window";
-
-    test::typeKeys(window.window(), { { 'F', true }, { 'X' } });
-    test::pumpUntil([&] { return !window.isOpen(); }, std::chrono::seconds(3));
-    EXPECT_FALSE(window.isOpen()) << "Alt+F, X ends the program";
 }
 
-TEST_F(frmMainNative, EachCommandSetsUpItsDialogAndCancelShowsNothing)
+TEST_F(frmMainNative, AccessKeysAndTheFocusedButtonReachTheirCommands)
 {
-    const struct {
-        std::function<void()> command;
-        const char* title;
-        SelectionMode mode;
-    } cases[] = {
-        { [&] { SendMessageW(window.cmdRun, BM_CLICK, 0, 0); }, splitTitle, SelectionMode::OneFile },
-        { [&] { choose(window, "mnuRun"); }, splitTitle, SelectionMode::OneFile },
-        { [&] { choose(window, "mnuExport"); }, exportTitle, SelectionMode::OneFile },
-        { [&] { choose(window, "mnuReCombine"); }, recombineTitle, SelectionMode::SeveralFiles },
-    };
-    for (const auto& c : cases) {
-        dialog.setups.clear();
-        c.command();
-        ASSERT_EQ(dialog.setups.size(), 1u) << c.title;
-        EXPECT_EQ(dialog.setups[0].title, c.title);
-        EXPECT_EQ(dialog.setups[0].mode, c.mode);
-        EXPECT_EQ(dialog.owners.back(), window.window()) << "the dialog belongs to the main window";
+    const auto virtualKey = [](char key) { return static_cast<WORD>(std::toupper(static_cast<unsigned char>(key))); };
+    for (const test::AccessKeyPath& path : test::jobAccessKeys(design)) {
+        dialogs.dialogs.clear();
+        test::typeKeys(window.window(), { { virtualKey(path.menuKey), true }, { virtualKey(path.itemKey) } });
+        test::pumpUntil([&] { return !dialogs.dialogs.empty(); }, std::chrono::seconds(3));
+        EXPECT_EQ(lastDialogTitle(), dialogSetupFor(path.job).title) << path.item;
     }
-    EXPECT_TRUE(messages.messages.empty());
-    EXPECT_FALSE(labelShown());
+    // Enter presses the button that has the focus; Esc does nothing in a window without a cancel button.
+    dialogs.dialogs.clear();
+    test::typeKeys(window.window(), { { VK_RETURN }, { VK_ESCAPE } });
+    test::expectCommandDone(design.control(design.focus).command, dialogs, false, window.isOpen());
 }
 
-TEST_F(frmMainNative, SelectionsThatHoldNothingToProcessSayWhy)
+TEST_F(frmMainNative, TabAndArrowKeysMoveThroughTheButtonAndTheNamingGroup)
 {
-    const std::string one = temp.write("one.vcf", cards(1));
-    const std::string many = temp.write("many.vcf", cards(5));
-    const struct {
-        const char* command;
-        std::string selection;
-        const char* firstLine;
-    } cases[] = {
-        { "mnuRun", one, "The selected vCard does not contain multiple contacts." },
-        { "mnuRun", temp.file("typed-but-missing.vcf"), "The selected vCard does not contain multiple contacts." },
-        { "mnuExport", one, "The selected vCard does not contain multiple contacts." },
-        { "mnuReCombine", many, "The chosen selection does not contain multiple files to process." },
-    };
-    for (const auto& c : cases) {
-        messages.messages.clear();
-        dialog.selections = { Selection::ofPath(c.selection) };
-        choose(window, c.command);
-        ASSERT_EQ(messages.messages.size(), 1u) << c.selection;
-        EXPECT_EQ(messages.messages[0].title, "Nothing to Process");
-        EXPECT_EQ(messages.messages[0].lines.at(0), c.firstLine);
-        EXPECT_EQ(messages.messages[0].icon, MessageIcon::Error);
-        EXPECT_EQ(messages.owners.back(), window.window());
-    }
-    EXPECT_FALSE(std::filesystem::exists(temp.file("Split-vCards"))) << "no job was started";
+    // As one group the naming buttons are one stop for Tab, at the selected button; the arrow keys move the
+    // selection inside the group, and the window's naming choice follows it.
+    HWND main = window.window();
+    test::typeKeys(main, { { VK_TAB } });
+    EXPECT_EQ(GetFocus(), window.optNaming[0]);
+    MainWindowView& view = window;
+    EXPECT_EQ(view.naming(), SplitNaming::Numbered);
+    test::typeKeys(main, { { VK_DOWN } });
+    EXPECT_EQ(GetFocus(), window.optNaming[1]);
+    EXPECT_EQ(view.naming(), SplitNaming::FromContact);
+    EXPECT_EQ(SendMessageW(window.optNaming[0], BM_GETCHECK, 0, 0), BST_UNCHECKED) << "selecting one clears the other";
+    test::typeKeys(main, { { VK_TAB } });
+    EXPECT_EQ(GetFocus(), window.cmdRun);
+    test::typeKeys(main, { { VK_TAB } });
+    EXPECT_EQ(GetFocus(), window.optNaming[1]);
 }
 
-TEST_F(frmMainNative, SplitShowsTheStatusWhileItRunsAndReportsSuccess)
+/// Drops `paths` on `window` as Explorer does: a WM_DROPFILES message with the files in an HDROP.
+void dropFiles(HWND window, const std::vector<std::string>& paths)
 {
-    const std::string source = temp.write("phone.vcf", cards(300));
-    dialog.selections = { Selection::ofPath(source) };
-    std::vector<std::string> captions;
+    std::wstring names;
+    for (const std::string& path : paths)
+        names += wideText(path) + L'\0';
+    names += L'\0';
+    HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + names.size() * sizeof(wchar_t));
+    auto* files = static_cast<DROPFILES*>(GlobalLock(memory));
+    files->pFiles = sizeof(DROPFILES);
+    files->fWide = TRUE;
+    std::memcpy(reinterpret_cast<char*>(files) + sizeof(DROPFILES), names.data(), names.size() * sizeof(wchar_t));
+    GlobalUnlock(memory);
+    // The window frees the memory when it is done with it, as a drop's receiver does.
+    SendMessageW(window, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
+}
+
+TEST_F(frmMainNative, DroppedFilesGoToTheWindowsLogic)
+{
+    const std::string a = temp.write("a.vcf", test::cards(2));
+    const std::string b = temp.write("b.vcf", test::cards(3));
+    dropFiles(window.window(), { a, b });
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].title, successMessage(OperationKind::Recombine, 2, "").title);
+    dropFiles(window.window(), { temp.write("notes.txt", "x") });
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_EQ(dialogs.messages[1].lines, notVCardFilesMessage({ "notes.txt" }).lines);
+    EXPECT_TRUE(dialogs.dialogs.empty()) << "no dialog asks for dropped files";
+}
+
+TEST(frmMainNativeJob, ATwelveThousandContactSplitShowsItsCountWhole)
+{
+    std::string last;
+    int checked = 0;
+    test::TempFolder temp;
+    test::ScriptedUi dialogs;
+    dialogs.selections = { Selection::ofPath(temp.write("phone.vcf", test::cards(12000))) };
+    // Every yield lets the window catch up, so every number is drawn.
+    frmMain window(dialogs, localFileSystem(), std::chrono::milliseconds(0));
+    MainWindowView& view = window;
+    window.show();
     test::WhileRunning watch([&] {
-        if (window.isBusy() && labelShown())
-            captions.push_back(test::textOf(window.lblStatus));
+        const std::string caption = test::textOf(window.lblStatus);
+        if (!IsWindowVisible(window.lblStatus) || caption == last || caption.size() < statusCaption(10000).size())
+            return;
+        last = caption;
+        ++checked;
+        expectWholeCaption(window.lblStatus, caption, windowDpi(window.window()));
     });
-    bool labelHiddenAtMessage = false;
-    messages.onShow = [&](const Message&) { labelHiddenAtMessage = !labelShown(); };
     SendMessageW(window.cmdRun, BM_CLICK, 0, 0);
     watch.stop();
-
-    ASSERT_FALSE(captions.empty()) << "the label is shown and counts while the split runs";
-    for (const auto& caption : captions)
-        EXPECT_TRUE(std::regex_match(caption, std::regex("Processing [1-9][0-9]*"))) << caption;
-    EXPECT_TRUE(labelHiddenAtMessage);
-    EXPECT_FALSE(labelShown());
-    ASSERT_EQ(messages.messages.size(), 1u);
-    EXPECT_EQ(messages.messages[0].title, "vCard Split Successfull");
-    EXPECT_EQ(messages.messages[0].lines.at(1), "300 files have been created in...");
-    EXPECT_EQ(messages.messages[0].icon, MessageIcon::Information);
-    EXPECT_EQ(test::listFolder(temp.file("Split-vCards")).size(), 300u);
+    EXPECT_GT(checked, 0);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].lines.at(1).substr(0, 5), "12000");
+    view.setStatusCaption(statusCaption(12000));
+    expectWholeCaption(window.lblStatus, statusCaption(12000), windowDpi(window.window()));
 }
 
-TEST_F(frmMainNative, ToolsCommandsAndTheContactNamedSplitRunEndToEnd)
+TEST_F(frmMainNative, ClosingTheWindowDuringAJobEndsTheJob)
 {
-    const std::string many = temp.write("many.vcf", cards(3));
-    temp.write("other.vcf", cards(2));
-    const std::string folder = temp.file("Split-vCards");
-
-    dialog.selections = { Selection::ofPath(many) };
-    int shown = 0;
-    test::WhileRunning watchExport([&] { shown += labelShown() ? 1 : 0; });
-    choose(window, "mnuExport");
-    watchExport.stop();
-    ASSERT_EQ(messages.messages.size(), 1u);
-    EXPECT_EQ(messages.messages[0].title, "vCard Export Successfull");
-    EXPECT_EQ(test::readFile(folder + "/Contacts_Export.csv"),
-        "VERSION,FN\r\n3.0,PERSON 1\r\n3.0,PERSON 2\r\n3.0,PERSON 3\r\n");
-    EXPECT_EQ(shown, 0) << "the export never shows the label";
-
-    messages.messages.clear();
-    dialog.selections = { { temp.path(), { "many.vcf", "other.vcf" } } };
-    const std::string before = recombinedFileName(localToday());
-    choose(window, "mnuReCombine");
-    const std::string after = recombinedFileName(localToday());
-    ASSERT_EQ(messages.messages.size(), 1u);
-    EXPECT_EQ(messages.messages[0].title, "vCard Recombine Successfull");
-    const std::string combined = temp.file(std::filesystem::exists(temp.file(after)) ? after : before);
-    EXPECT_EQ(test::readFile(combined), cards(3) + "\r\n" + cards(2));
-    EXPECT_FALSE(labelShown());
-
-    messages.messages.clear();
-    SendMessageW(window.optNaming[1], BM_CLICK, 0, 0);
-    dialog.selections = { Selection::ofPath(many) };
-    SendMessageW(window.cmdRun, BM_CLICK, 0, 0);
-    ASSERT_EQ(messages.messages.size(), 1u);
-    EXPECT_EQ(messages.messages[0].title, "vCard Split Successfull");
-    EXPECT_EQ(test::listFolder(folder),
-        (std::vector<std::string> { "Contacts_Export.csv", "Person 1.vcf", "Person 2.vcf", "Person 3.vcf" }));
-}
-
-TEST_F(frmMainNative, CommandsDuringAJobAreIgnoredWhileTheNamingChoiceStaysLive)
-{
-    const std::string source = temp.write("phone.vcf", cards(200));
-    dialog.selections = { Selection::ofPath(source), Selection::ofPath(source), Selection::ofPath(source) };
-    bool tried = false;
-    bool namingDuringJob = false;
-    test::WhileRunning during([&] {
-        if (!window.isBusy() || tried)
-            return;
-        tried = true;
-        SendMessageW(window.cmdRun, BM_CLICK, 0, 0);
-        choose(window, "mnuExport");
-        choose(window, "mnuReCombine");
-        SendMessageW(window.optNaming[1], BM_CLICK, 0, 0);
-        namingDuringJob = window.nameFromContact();
+    dialogs.selections = { Selection::ofPath(temp.write("phone.vcf", test::cards(3000))) };
+    test::WhileRunning closeLater([&] {
+        if (window.logic().isBusy() && IsWindowVisible(window.lblStatus)
+            && test::textOf(window.lblStatus) != statusCaption(1))
+            SendMessageW(window.window(), WM_SYSCOMMAND, SC_CLOSE, 0);
     });
-    choose(window, "mnuRun");
-    during.stop();
-
-    EXPECT_TRUE(tried);
-    EXPECT_EQ(dialogTitles(), std::vector<std::string> { splitTitle }) << "only the first command ran";
-    ASSERT_EQ(messages.messages.size(), 1u);
-    EXPECT_EQ(messages.messages[0].title, "vCard Split Successfull");
-    EXPECT_TRUE(namingDuringJob);
-}
-
-TEST(frmMainNativeEnding, ExitOrCloseBoxDuringASplitEndsItAndKeepsOnlyWholeFiles)
-{
-    const struct {
-        const char* name;
-        std::function<void(frmMain&)> end;
-    } cases[] = {
-        { "File > Exit", [](frmMain& window) { choose(window, "mnuExit"); } },
-        { "close box", [](frmMain& window) { SendMessageW(window.window(), WM_SYSCOMMAND, SC_CLOSE, 0); } },
-    };
-    for (const auto& c : cases) {
-        test::TempFolder temp;
-        test::FakeSourceDialog dialog;
-        test::FakeMessageBoxLayer messages;
-        frmMain window(dialog, messages, localFileSystem());
-        window.show();
-        const int total = 3000;
-        dialog.selections = { Selection::ofPath(temp.write("phone.vcf", cards(total))) };
-        // End once the split has got past its first contacts, so some files are there to keep.
-        test::WhileRunning endLater([&] {
-            if (window.isBusy() && test::textOf(window.lblStatus) != "Processing..."
-                && test::textOf(window.lblStatus) != "Processing 1")
-                c.end(window);
-        });
-        SendMessageW(window.cmdRun, BM_CLICK, 0, 0);
-        endLater.stop();
-
-        EXPECT_FALSE(window.isOpen()) << c.name;
-        EXPECT_FALSE(window.isBusy()) << c.name;
-        EXPECT_TRUE(messages.messages.empty()) << c.name << ": ending shows no message";
-        const auto written = test::listFolder(temp.file("Split-vCards"));
-        EXPECT_GT(written.size(), 0u) << c.name;
-        EXPECT_LT(written.size(), static_cast<std::size_t>(total)) << c.name;
-        for (const auto& name : written) {
-            const std::string content = test::readFile(temp.file("Split-vCards/" + name));
-            EXPECT_EQ(content.substr(0, 13), "BEGIN:VCARD\r\n") << name;
-            EXPECT_EQ(content.substr(content.size() - 11), "END:VCARD\r\n") << name << " is whole";
-        }
-    }
-}
-
-TEST_F(frmMainNative, AboutIsModalAndLeavesTheMainWindowAsItWas)
-{
-    SendMessageW(window.optNaming[1], BM_CLICK, 0, 0);
-    std::vector<HWND> opened;
-    for (int round = 0; round < 2; ++round) {
-        SCOPED_TRACE(round);
-        bool mainDisabled = false;
-        HWND seen = nullptr;
-        test::WhileRunning closeAbout([&] {
-            HWND about = test::findThreadWindow(L"Tessely.frmAbout");
-            if (about == nullptr || seen != nullptr)
-                return;
-            seen = about;
-            opened.push_back(about);
-            mainDisabled = !IsWindowEnabled(window.window());
-            EXPECT_EQ(GetWindow(about, GW_OWNER), window.window());
-            RECT main {}, box {};
-            GetWindowRect(window.window(), &main);
-            GetWindowRect(about, &box);
-            EXPECT_LE(std::abs((main.left + main.right) - (box.left + box.right)), 4) << "centred over the main window";
-            PostMessageW(about, WM_CLOSE, 0, 0);
-        });
-        choose(window, "mnuAbout");
-        closeAbout.stop();
-        EXPECT_TRUE(mainDisabled) << "the main window takes no input while About is open";
-    }
-    ASSERT_EQ(opened.size(), 2u);
-    EXPECT_FALSE(IsWindow(opened[0])) << "each About window is discarded when it closes";
-    EXPECT_FALSE(IsWindow(opened[1]));
-    EXPECT_TRUE(IsWindowEnabled(window.window()));
-    EXPECT_TRUE(window.nameFromContact());
-    EXPECT_FALSE(labelShown());
-    EXPECT_TRUE(window.isOpen());
+    SendMessageW(window.cmdRun, BM_CLICK, 0, 0);
+    closeLater.stop();
+    EXPECT_FALSE(window.isOpen());
+    EXPECT_TRUE(dialogs.messages.empty()) << "a stopped job shows no message";
+    EXPECT_LT(test::listFolder(temp.file("Split-vCards")).size(), 3000u);
 }
 
 } // namespace
