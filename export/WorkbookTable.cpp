@@ -2,6 +2,7 @@
 
 #include "platform/FileError.h"
 #include "platform/Paths.h"
+#include "platform/ScratchFolder.h"
 
 #include <algorithm>
 #include <cassert>
@@ -182,15 +183,16 @@ WorkbookTable::WorkbookTable(
     , m_columns((checkSize(m_target, columns, 0, limits), columns))
     , m_limits(limits)
     , m_temporary(folder, name)
+    , m_scratch(std::make_unique<ScratchFolder>())
     , m_widths(columns, filterButtonWidth)
 {
     lxw_workbook_options options {};
     // Constant memory: each row goes to the library's work file as soon as the next one starts, its
     // strings inline rather than in a shared table that would grow with the workbook.
     options.constant_memory = LXW_TRUE;
-    std::string workFolder = m_scratch.runtimePath();
+    std::string workFolder = m_scratch->runtimePath();
     options.tmpdir = workFolder.data();
-    const std::string package = joinPath(m_scratch.runtimePath(), packageName);
+    const std::string package = joinPath(m_scratch->runtimePath(), packageName);
     errno = 0;
     m_workbook = workbook_new_opt(package.c_str(), &options);
     if (m_workbook) {
@@ -429,7 +431,7 @@ bool WorkbookTable::complete(Permissions permissions, const std::function<bool()
     // The finished workbook is copied into the temporary file beside the target; a failure on either side
     // is reported under the target's name, the file the user knows.
     try {
-        auto package = m_fs.openRead(joinPath(m_scratch.path(), packageName));
+        auto package = m_fs.openRead(joinPath(m_scratch->path(), packageName));
         std::vector<char> buffer(std::size_t { 1 } << 18);
         while (const std::size_t size = package->read(buffer.data(), buffer.size())) {
             if (stopRequested())

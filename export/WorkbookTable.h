@@ -2,7 +2,6 @@
 #define TESSELY_EXPORT_WORKBOOKTABLE_H
 
 #include "platform/FileSystem.h"
-#include "platform/ScratchFolder.h"
 #include "platform/TemporaryFile.h"
 
 #include <cstddef>
@@ -20,6 +19,8 @@ struct lxw_format;
 
 namespace tessely
 {
+
+class ScratchFolder;
 
 /// The name of the workbook in the output folder.
 inline constexpr const char* workbookFileName = "Contacts_Export.xlsx";
@@ -117,7 +118,7 @@ private:
     std::size_t m_columns;
     WorkbookLimits m_limits;
     TemporaryFile m_temporary;
-    ScratchFolder m_scratch;
+    std::unique_ptr<ScratchFolder> m_scratch;
     lxw_workbook* m_workbook = nullptr;
     lxw_worksheet* m_sheet = nullptr;
     lxw_format* m_bold = nullptr;
