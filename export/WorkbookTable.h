@@ -57,11 +57,10 @@ std::error_code make_error_code(WorkbookErrc code) noexcept;
 /// in memory, so a table of any length takes the same memory.
 ///
 /// The workbook goes to a temporary file in the held folder, beside its name, that is moved over the name
-/// when complete; until then,
-/// and if the job fails or stops, nothing of it is left: destroying the writer before `complete()` removes
-/// every file it made. The library that assembles the workbook writes by file name, so it works in a folder
-/// of the process's own in the system's temporary folder, which only this user may enter, and the finished
-/// workbook is copied from there into the temporary file.
+/// when complete; until then, and if the job fails or stops, nothing of it is left: destroying the writer
+/// before `complete()` removes every file it made. The library that assembles the workbook writes by file
+/// name, so it works in a folder of the process's own in the system's temporary folder, which only this
+/// user may enter, and the finished workbook is copied from there into the temporary file.
 class WorkbookTable
 {
 public:
