@@ -104,9 +104,8 @@ struct MenuItemDescription {
     WindowCommand command = WindowCommand::None;
     /// A number unique in the window, the item's command number for a toolkit that numbers commands.
     int id = 0;
-    /// What the item does, shown while the pointer rests on it; empty for none. Set after the list, which
-    /// gives the other fields.
-    std::string tooltip {};
+    /// What the item does, shown while the pointer rests on it; empty for none.
+    std::string tooltip = {};
 
     bool separator() const
     {
