@@ -213,6 +213,10 @@ void createMenus(QMenuBar& bar, const WindowDescription& design)
         assert(menu != nullptr);
         QAction* action = item.separator() ? menu->addSeparator() : menu->addAction(qtText(item.caption));
         action->setObjectName(qtText(item.name));
+        if (!item.tooltip.empty()) {
+            action->setToolTip(qtText(item.tooltip));
+            menu->setToolTipsVisible(true);
+        }
     }
 }
 

@@ -86,6 +86,7 @@ void frmMain::create(std::chrono::milliseconds pacing)
     mnuTools = findChild<QMenu*>(QStringLiteral("mnuTools"));
     mnuReCombine = findChild<QAction*>(QStringLiteral("mnuReCombine"));
     mnuExport = findChild<QAction*>(QStringLiteral("mnuExport"));
+    mnuExportWorkbook = findChild<QAction*>(QStringLiteral("mnuExportWorkbook"));
     mnuHelp = findChild<QMenu*>(QStringLiteral("mnuHelp"));
     mnuAbout = findChild<QAction*>(QStringLiteral("mnuAbout"));
 

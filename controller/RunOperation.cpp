@@ -38,8 +38,18 @@ Outcome runJob(const OperationRequest& request, MessageSink& messages, FileSyste
             messages.showMessage(nothingToProcessMessage(kind));
             return Outcome::NothingToProcess;
         }
-        result = kind == OperationKind::Split ? SplitContacts(fs, host, source, request.naming)
-                                              : ExportToCsv(fs, host, source);
+        switch (kind) {
+        case OperationKind::Split:
+            result = SplitContacts(fs, host, source, request.naming);
+            break;
+        case OperationKind::ExportWorkbook:
+            result = ExportToWorkbook(fs, host, source);
+            break;
+        case OperationKind::Export:
+        case OperationKind::Recombine:
+            result = ExportToCsv(fs, host, source);
+            break;
+        }
     }
 
     if (result.stopped)
@@ -48,7 +58,8 @@ Outcome runJob(const OperationRequest& request, MessageSink& messages, FileSyste
         messages.showMessage(failureMessage(kind));
         return Outcome::Failed;
     }
-    messages.showMessage(successMessage(kind, result.count, result.location, result.skippedLines));
+    messages.showMessage(
+        successMessage(kind, result.count, result.location, result.skippedLines, result.shortenedCells));
     return Outcome::Succeeded;
 }
 

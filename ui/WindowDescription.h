@@ -42,7 +42,7 @@ enum class ContentFit {
 };
 
 /// What a menu item or a button does when chosen.
-enum class WindowCommand { OpenMenu, None, Run, Exit, ReCombine, Export, About };
+enum class WindowCommand { OpenMenu, None, Run, Exit, ReCombine, Export, ExportWorkbook, About };
 
 /// A control's own font. An empty family means the window's font.
 struct FontDescription {
@@ -104,6 +104,8 @@ struct MenuItemDescription {
     WindowCommand command = WindowCommand::None;
     /// A number unique in the window, the item's command number for a toolkit that numbers commands.
     int id = 0;
+    /// What the item does, shown while the pointer rests on it; empty for none.
+    std::string tooltip = {};
 
     bool separator() const
     {

@@ -56,6 +56,12 @@ WindowDescription describeMain()
         { "mnuTools", "&Tools", 0, WindowCommand::OpenMenu, 210 },
         { "mnuReCombine", "Re&Combine vCards into Single", 1, WindowCommand::ReCombine, 211 },
         { "mnuExport", "vCard &Raw Format to CSV", 1, WindowCommand::Export, 212 },
+        { "mnuExportWorkbook",
+            "vCard Raw Format to Excel &Workbook",
+            1,
+            WindowCommand::ExportWorkbook,
+            213,
+            "Export every raw field into an Excel workbook, each value kept as text as written" },
         { "mnuHelp", "&Help", 0, WindowCommand::OpenMenu, 220 },
         { "mnuAbout", "&About", 1, WindowCommand::About, 221 },
     };

@@ -159,6 +159,15 @@ TEST_F(frmMainTest, MenusAreDrawnAsDescribed)
                 item->objectName().toStdString(), item->isSeparator() ? "-" : item->text().toStdString(), 1);
             EXPECT_TRUE(item->shortcut().isEmpty() && item->isEnabled() && !item->isChecked())
                 << std::get<0>(shown.back());
+            const MenuItemDescription* described = nullptr;
+            for (const MenuItemDescription& entry : design.menu)
+                if (entry.name == std::get<0>(shown.back()))
+                    described = &entry;
+            ASSERT_NE(described, nullptr) << std::get<0>(shown.back());
+            if (!described->tooltip.empty()) {
+                EXPECT_EQ(item->toolTip().toStdString(), described->tooltip) << described->name;
+                EXPECT_TRUE(top->menu()->toolTipsVisible()) << described->name;
+            }
         }
     }
     std::vector<std::tuple<std::string, std::string, int>> described;

@@ -118,8 +118,9 @@ TEST(MainWindowLogic, EveryJobCommandAsksWithItsJobsDialogAndACancelDoesNothing)
         EXPECT_FALSE(window.logic.isBusy());
         offered.insert(*jobFor(command));
     }
-    EXPECT_EQ(
-        offered, (std::set<OperationKind> { OperationKind::Split, OperationKind::Export, OperationKind::Recombine }))
+    EXPECT_EQ(offered,
+        (std::set<OperationKind> {
+            OperationKind::Split, OperationKind::Export, OperationKind::Recombine, OperationKind::ExportWorkbook }))
         << "every job has a command in the window";
 }
 
@@ -134,6 +135,7 @@ TEST(MainWindowLogic, CommandsRunTheirJobsWithTheNamingChosenWhenTheJobStarts)
         { WindowCommand::Run, SplitNaming::Numbered, false, { "contact0001.vcf", "contact0002.vcf" } },
         { WindowCommand::Run, SplitNaming::FromContact, false, { "Person 1.vcf", "Person 2.vcf" } },
         { WindowCommand::Export, SplitNaming::FromContact, false, { "Contacts_Export.csv" } },
+        { WindowCommand::ExportWorkbook, SplitNaming::FromContact, false, { "Contacts_Export.xlsx" } },
         { WindowCommand::ReCombine, SplitNaming::Numbered, true, {} },
     };
     for (const auto& c : cases) {
