@@ -53,6 +53,8 @@ std::optional<OperationKind> jobFor(WindowCommand command)
         return OperationKind::Export;
     case WindowCommand::ReCombine:
         return OperationKind::Recombine;
+    case WindowCommand::SplitGroups:
+        return OperationKind::SplitGroups;
     case WindowCommand::OpenMenu:
     case WindowCommand::None:
     case WindowCommand::Exit:
@@ -92,6 +94,7 @@ void MainWindowLogic::command(WindowCommand command)
     case WindowCommand::Run:
     case WindowCommand::ReCombine:
     case WindowCommand::Export:
+    case WindowCommand::SplitGroups:
         break;
     }
 }

@@ -21,6 +21,8 @@ enum class ControlKind {
     Line,
     Picture,
     RichTextBox,
+    /// A one-line box the user types into; its caption is the text it starts with.
+    TextBox,
 };
 
 enum class TextAlignment { Left, Centre, Right };
@@ -42,7 +44,7 @@ enum class ContentFit {
 };
 
 /// What a menu item or a button does when chosen.
-enum class WindowCommand { OpenMenu, None, Run, Exit, ReCombine, Export, About };
+enum class WindowCommand { OpenMenu, None, Run, Exit, ReCombine, Export, About, SplitGroups };
 
 /// A control's own font. An empty family means the window's font.
 struct FontDescription {
@@ -104,6 +106,8 @@ struct MenuItemDescription {
     WindowCommand command = WindowCommand::None;
     /// A number unique in the window, the item's command number for a toolkit that numbers commands.
     int id = 0;
+    /// What the item does, shown while the pointer rests on it; empty for none.
+    std::string tooltip = {};
 
     bool separator() const
     {

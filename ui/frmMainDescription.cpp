@@ -56,6 +56,12 @@ WindowDescription describeMain()
         { "mnuTools", "&Tools", 0, WindowCommand::OpenMenu, 210 },
         { "mnuReCombine", "Re&Combine vCards into Single", 1, WindowCommand::ReCombine, 211 },
         { "mnuExport", "vCard &Raw Format to CSV", 1, WindowCommand::Export, 212 },
+        { "mnuSplitGroups",
+            "Split vCard into &Groups...",
+            1,
+            WindowCommand::SplitGroups,
+            214,
+            "Split a multi-contact vCard into files of several contacts each, up to a number or a size" },
         { "mnuHelp", "&Help", 0, WindowCommand::OpenMenu, 220 },
         { "mnuAbout", "&About", 1, WindowCommand::About, 221 },
     };

@@ -73,6 +73,8 @@ NativeKind nativeKind(const ControlDescription& control)
     case ControlKind::RichTextBox:
         // Read-only: the user may select and copy the text, never change it.
         return { MSFTEDIT_CLASS, ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL, WS_EX_CLIENTEDGE };
+    case ControlKind::TextBox:
+        return { L"EDIT", ES_AUTOHSCROLL, WS_EX_CLIENTEDGE };
     }
     return { L"STATIC", 0, 0 };
 }
@@ -262,6 +264,27 @@ void dispatchMessage(MSG& message)
         return;
     TranslateMessage(&message);
     DispatchMessageW(&message);
+}
+
+void runModal(HWND window, HWND owner, const bool& closed, const std::function<void()>& show)
+{
+    const bool ownerWasEnabled = owner != nullptr && !EnableWindow(owner, FALSE);
+    show();
+    MSG message;
+    while (!closed) {
+        const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+        if (got <= 0) {
+            // The program is ending: leave the request to quit for the main loop.
+            PostQuitMessage(static_cast<int>(message.wParam));
+            break;
+        }
+        dispatchMessage(message);
+    }
+    // The owner takes the activation back before this window goes, so it does not fall behind others.
+    if (ownerWasEnabled)
+        EnableWindow(owner, TRUE);
+    ShowWindow(window, SW_HIDE);
+    DestroyWindow(window);
 }
 
 bool handleWaitingMessages()

@@ -4,6 +4,7 @@
 #include "Win32Api.h"
 #include "ui/WindowDescription.h"
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -42,6 +43,11 @@ LRESULT defaultHandling(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 /// Handles one message the way the described windows need: keyboard navigation for them, then the usual
 /// translation and dispatch.
 void dispatchMessage(MSG& message);
+
+/// Runs `window` modally over `owner`: shows it with `show`, handles messages until `closed` turns true (or
+/// the program is asked to quit), then gives the owner its input back and destroys the window. The owner
+/// takes no input meanwhile.
+void runModal(HWND window, HWND owner, const bool& closed, const std::function<void()>& show);
 
 /// Handles every message that waits, without waiting for more. False when the program was asked to quit
 /// (the request is posted again for the loop that owns it).
