@@ -79,8 +79,9 @@ Options:
                      first. Neither goes with --naming.
   {help}show this help
 
-Examples:
+Example:
   tessely-cli split --naming=number contacts.vcf
+  for a service that takes files of at most 2.5 MB and 1000 contacts:
   tessely-cli split --max-size=2.5M --per-file=1000 contacts.vcf
 )";
 

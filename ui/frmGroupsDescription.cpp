@@ -31,10 +31,10 @@ WindowDescription describeGroups()
     ControlDescription size = describeControl("txtMaxSize", ControlKind::TextBox, "", { 3360, 720, 1200, 315 }, 403);
     size.tooltip = "A file closes before a contact would take it past this size; empty for no limit";
 
-    ControlDescription ok = describeControl("cmdOK", ControlKind::CommandButton, "OK", { 1200, 1320, 1215, 435 }, 404);
+    ControlDescription ok = describeControl("cmdOK", ControlKind::CommandButton, "OK", { 1133, 1320, 1215, 435 }, 404);
     ok.defaultButton = true;
     ControlDescription cancel
-        = describeControl("cmdCancel", ControlKind::CommandButton, "Cancel", { 2520, 1320, 1215, 435 }, 405);
+        = describeControl("cmdCancel", ControlKind::CommandButton, "Cancel", { 2453, 1320, 1215, 435 }, 405);
     cancel.cancelButton = true;
 
     window.controls = { perFileLabel, perFile, sizeLabel, size, ok, cancel };

@@ -148,6 +148,15 @@ TEST_F(frmMainTest, DrawsEveryControlAsDescribed)
     EXPECT_FALSE(window.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
 }
 
+/// The menu item of the main window's description named `name`, or null.
+const MenuItemDescription* findMenuItem(const std::string& name)
+{
+    for (const MenuItemDescription& item : frmMainDescription().menu)
+        if (item.name == name)
+            return &item;
+    return nullptr;
+}
+
 TEST_F(frmMainTest, MenusAreDrawnAsDescribed)
 {
     // Name, caption ("-" for a separator) and level of every menu and item, in order.
@@ -159,6 +168,11 @@ TEST_F(frmMainTest, MenusAreDrawnAsDescribed)
                 item->objectName().toStdString(), item->isSeparator() ? "-" : item->text().toStdString(), 1);
             EXPECT_TRUE(item->shortcut().isEmpty() && item->isEnabled() && !item->isChecked())
                 << std::get<0>(shown.back());
+            if (const MenuItemDescription* described = findMenuItem(item->objectName().toStdString());
+                described != nullptr && !described->tooltip.empty()) {
+                EXPECT_EQ(item->toolTip().toStdString(), described->tooltip) << described->name;
+                EXPECT_TRUE(top->menu()->toolTipsVisible()) << described->name;
+            }
         }
     }
     std::vector<std::tuple<std::string, std::string, int>> described;
@@ -184,6 +198,7 @@ TEST_F(frmMainTest, EveryCommandIsForwarded)
 {
     for (const test::DescribedCommand& described : test::describedCommands(design)) {
         dialogs.dialogs.clear();
+        dialogs.groups = { ContactGroups { 100, 0 } };
         bool aboutOpened = false;
         QTimer::singleShot(0, [&] {
             if (auto* about = qobject_cast<frmAbout*>(QApplication::activeModalWidget())) {
@@ -205,6 +220,7 @@ TEST_F(frmMainTest, AccessKeysOpenTheirMenusAndChooseTheirItems)
 {
     for (const test::AccessKeyPath& path : test::jobAccessKeys(design)) {
         dialogs.dialogs.clear();
+        dialogs.groups = { ContactGroups { 100, 0 } };
         QTest::keyClick(&window, path.menuKey, Qt::AltModifier);
         QWidget* popup = QApplication::activePopupWidget();
         ASSERT_NE(popup, nullptr) << path.item;
@@ -215,6 +231,7 @@ TEST_F(frmMainTest, AccessKeysOpenTheirMenusAndChooseTheirItems)
     // Enter and Space press the button that has the focus.
     for (const Qt::Key key : { Qt::Key_Return, Qt::Key_Space }) {
         dialogs.dialogs.clear();
+        dialogs.groups = { ContactGroups { 100, 0 } };
         QTest::keyClick(QApplication::focusWidget(), key);
         test::expectCommandDone(design.control(design.focus).command, dialogs, false, true);
     }

@@ -163,6 +163,7 @@ TEST_F(frmMainNative, EveryCommandIsForwarded)
 {
     for (const test::DescribedCommand& described : test::describedCommands(design)) {
         dialogs.dialogs.clear();
+        dialogs.groups = { ContactGroups { 100, 0 } };
         bool aboutOpened = false;
         test::WhileRunning closeAbout([&] {
             if (HWND about = test::findThreadWindow(L"Tessely.frmAbout")) {
@@ -185,12 +186,14 @@ TEST_F(frmMainNative, AccessKeysAndTheFocusedButtonReachTheirCommands)
     const auto virtualKey = [](char key) { return static_cast<WORD>(std::toupper(static_cast<unsigned char>(key))); };
     for (const test::AccessKeyPath& path : test::jobAccessKeys(design)) {
         dialogs.dialogs.clear();
+        dialogs.groups = { ContactGroups { 100, 0 } };
         test::typeKeys(window.window(), { { virtualKey(path.menuKey), true }, { virtualKey(path.itemKey) } });
         test::pumpUntil([&] { return !dialogs.dialogs.empty(); }, std::chrono::seconds(3));
         EXPECT_EQ(lastDialogTitle(), dialogSetupFor(path.job).title) << path.item;
     }
     // Enter presses the button that has the focus; Esc does nothing in a window without a cancel button.
     dialogs.dialogs.clear();
+    dialogs.groups = { ContactGroups { 100, 0 } };
     test::typeKeys(window.window(), { { VK_RETURN }, { VK_ESCAPE } });
     test::expectCommandDone(design.control(design.focus).command, dialogs, false, window.isOpen());
 }
