@@ -19,6 +19,11 @@ void appendContactNumber(std::string& text, std::uint64_t number);
 class ContactFiles
 {
 public:
+    /// With `readsLines`, `read` is given every piece of the contact's lines.
+    explicit ContactFiles(bool readsLines)
+        : m_readsLines(readsLines)
+    {
+    }
     virtual ~ContactFiles() = default;
     /// Contact `number` starts; the first contact is 1.
     virtual void start(std::uint64_t number) = 0;
@@ -27,10 +32,18 @@ public:
     {
         (void)piece;
     }
-    /// More bytes of the contact's file.
-    virtual void add(std::string_view bytes) = 0;
+    /// More bytes of the contact's file, then CR LF when `lineEnds`.
+    virtual void add(std::string_view bytes, bool lineEnds) = 0;
     /// The contact's file is whole. True when the job is to let the front end catch up now.
     virtual bool finish() = 0;
+
+    bool readsLines() const
+    {
+        return m_readsLines;
+    }
+
+private:
+    const bool m_readsLines;
 };
 
 /// Reads every contact of the job's source and hands each to `files` as the bytes of its own file: the

@@ -35,9 +35,9 @@ class ContactWriter final : public ContactFiles
 {
 public:
     ContactWriter(HeldFolder& folder, Permissions permissions, SplitNaming naming)
-        : m_folder(folder)
+        : ContactFiles(naming == SplitNaming::FromContact)
+        , m_folder(folder)
         , m_permissions(permissions)
-        , m_byName(naming == SplitNaming::FromContact)
     {
     }
 
@@ -48,23 +48,25 @@ public:
         appendNumberedName(m_numbered, number);
         m_image.clear();
         m_spill.reset();
-        if (m_byName)
+        if (readsLines())
             m_namer.start();
     }
 
-    // The name is found while the contact is read, from its own properties: a card nested in it names
-    // nothing.
+    // The contact is read only to be named: the name is found while the contact is read, from its own properties: a
+    // card nested in it names nothing.
     void read(const ContactPiece& piece) override
     {
-        if (m_byName && piece.role == LineRole::Property)
+        if (piece.role == LineRole::Property)
             m_namer.feed(piece.text, piece.first, piece.last);
-        else if (m_byName && piece.first)
+        else if (piece.first)
             m_namer.skipLine();
     }
 
-    void add(std::string_view bytes) override
+    void add(std::string_view bytes, bool lineEnds) override
     {
         m_image.append(bytes);
+        if (lineEnds)
+            m_image.append("\r\n");
         if (m_image.size() >= contactHeldBytes)
             spill();
     }
@@ -78,7 +80,7 @@ public:
             m_spill->setPermissions(m_permissions);
             m_spill->sink().close();
         }
-        const std::string name = m_byName ? m_namer.name() : std::string();
+        const std::string name = readsLines() ? m_namer.name() : std::string();
         const bool named = !name.empty() && writeNamed(name);
         if (!named)
             writeNumbered();
@@ -148,7 +150,6 @@ private:
 
     HeldFolder& m_folder;
     const Permissions m_permissions;
-    const bool m_byName;
     NameFromContact m_namer;
     std::uint64_t m_number = 0;
     /// The contact's numbered file name.
