@@ -491,6 +491,38 @@ void NativeControls::place(HWND control)
             place(i);
 }
 
+void NativeControls::showMenuTooltip(HMENU menu, UINT id, UINT flags)
+{
+    TTTOOLINFOW tool {};
+    tool.cbSize = sizeof(tool);
+    tool.hwnd = m_window;
+    tool.uId = menuTooltipTool;
+    // For a menu that opens, the number is its position, not an item's; 0xFFFF without a menu: closed.
+    const bool item = menu != nullptr && (flags & (MF_POPUP | MF_SEPARATOR)) == 0 && flags != 0xFFFF;
+    const MenuItemDescription* described = item ? m_design.menuItemById(static_cast<int>(id)) : nullptr;
+    if (described == nullptr || described->tooltip.empty()) {
+        if (m_menuTooltipAdded)
+            SendMessageW(m_tooltip, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool));
+        return;
+    }
+    std::wstring text = wideText(described->tooltip);
+    tool.lpszText = text.data();
+    if (!m_menuTooltipAdded) {
+        tool.uFlags = TTF_TRACK | TTF_ABSOLUTE;
+        SendMessageW(m_tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+        m_menuTooltipAdded = true;
+    } else {
+        SendMessageW(m_tooltip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+    // Beside the item's right edge, where it hides none of the menu.
+    RECT place {};
+    for (int i = 0; i < GetMenuItemCount(menu); ++i)
+        if (GetMenuItemID(menu, i) == id)
+            GetMenuItemRect(nullptr, menu, static_cast<UINT>(i), &place);
+    SendMessageW(m_tooltip, TTM_TRACKPOSITION, 0, MAKELPARAM(place.right, place.top));
+    SendMessageW(m_tooltip, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
+}
+
 void NativeControls::pressCancelButton() const
 {
     if (const ControlDescription* cancel = m_design.cancelButton())

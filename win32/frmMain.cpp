@@ -149,6 +149,9 @@ LRESULT frmMain::handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
         else
             m_logic->command(frmMainDescription().commandById(LOWORD(wParam)));
         return 0;
+    case WM_MENUSELECT:
+        m_controls.showMenuTooltip(reinterpret_cast<HMENU>(lParam), LOWORD(wParam), HIWORD(wParam));
+        return 0;
     case WM_DROPFILES:
         drop(reinterpret_cast<HDROP>(wParam));
         return 0;

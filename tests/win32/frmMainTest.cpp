@@ -159,6 +159,37 @@ TEST_F(frmMainNative, MenusAreDrawnAsDescribed)
     EXPECT_EQ(shown, described);
 }
 
+TEST_F(frmMainNative, AMenuItemShowsItsTooltipWhileSelected)
+{
+    HMENU bar = GetMenu(window.window());
+    HWND tooltip = window.controls().tooltip();
+    const auto menuTip = [&] {
+        return test::tooltipText(
+            tooltip, window.window(), reinterpret_cast<HWND>(NativeControls::menuTooltipTool)); // NOLINT
+    };
+    std::size_t shown = 0;
+    int menu = -1;
+    for (const MenuItemDescription& item : design.menu) {
+        if (item.level == 0) {
+            ++menu;
+            continue;
+        }
+        HMENU popup = GetSubMenu(bar, menu);
+        const WPARAM selected = MAKEWPARAM(item.id, item.separator() ? MF_SEPARATOR : MF_HILITE);
+        SendMessageW(window.window(), WM_MENUSELECT, selected, reinterpret_cast<LPARAM>(popup));
+        const bool visible = IsWindowVisible(tooltip) != FALSE;
+        EXPECT_EQ(visible, !item.tooltip.empty()) << item.name;
+        if (visible) {
+            EXPECT_EQ(menuTip(), item.tooltip) << item.name;
+            ++shown;
+        }
+    }
+    // The menu closes: the tooltip goes with it.
+    SendMessageW(window.window(), WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
+    EXPECT_FALSE(IsWindowVisible(tooltip));
+    EXPECT_GE(shown, 1u);
+}
+
 TEST_F(frmMainNative, EveryCommandIsForwarded)
 {
     for (const test::DescribedCommand& described : test::describedCommands(design)) {
