@@ -87,6 +87,7 @@ void frmMain::create(std::chrono::milliseconds pacing)
     mnuTools = findChild<QMenu*>(QStringLiteral("mnuTools"));
     mnuReCombine = findChild<QAction*>(QStringLiteral("mnuReCombine"));
     mnuExport = findChild<QAction*>(QStringLiteral("mnuExport"));
+    mnuExportWorkbook = findChild<QAction*>(QStringLiteral("mnuExportWorkbook"));
     mnuSplitGroups = findChild<QAction*>(QStringLiteral("mnuSplitGroups"));
     mnuHelp = findChild<QMenu*>(QStringLiteral("mnuHelp"));
     mnuAbout = findChild<QAction*>(QStringLiteral("mnuAbout"));

@@ -55,6 +55,7 @@ public:
     QMenu* mnuTools = nullptr;
     QAction* mnuReCombine = nullptr;
     QAction* mnuExport = nullptr;
+    QAction* mnuExportWorkbook = nullptr;
     QAction* mnuSplitGroups = nullptr;
     QMenu* mnuHelp = nullptr;
     QAction* mnuAbout = nullptr;

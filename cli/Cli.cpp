@@ -24,7 +24,8 @@ namespace
 constexpr const char* usageText = R"(Usage: tessely-cli COMMAND [OPTIONS] FILE...
 
 Split a multi-contact vCard file into one file per contact, join vCard files
-back into one, or export every raw field of a vCard file into a CSV table.
+back into one, or export every raw field of a vCard file into a CSV table or
+an Excel workbook.
 
 Commands:
   split [--naming=number|contact] FILE
@@ -34,7 +35,9 @@ Commands:
                      write the contacts of FILE, in order, into files of at
                      most N contacts or SIZE bytes (contacts0001-0250.vcf,
                      ...) in the Split-vCards folder beside FILE
-  export FILE        write Split-vCards{/}Contacts_Export.csv beside FILE
+  export [--format=csv|xlsx] FILE
+                     write Split-vCards{/}Contacts_Export.csv (or .xlsx)
+                     beside FILE
   recombine FILE FILE [FILE...]
                      join files of one folder, in the order given, into
                      mm-dd-yyyy_CONBINED_CONTACTS.vcf in that folder
@@ -85,17 +88,22 @@ Example:
   tessely-cli split --max-size=2.5M --per-file=1000 contacts.vcf
 )";
 
-constexpr const char* exportHelp = R"(Usage: tessely-cli export FILE
+constexpr const char* exportHelp = R"(Usage: tessely-cli export [--format=csv|xlsx] FILE
 
-Write every raw field of the contacts in FILE into the table
-Split-vCards{/}Contacts_Export.csv beside FILE: one column per distinct field
-name, one row per contact.
+Write every raw field of the contacts in FILE into a table in the Split-vCards
+folder beside FILE: one column per distinct field name, one row per contact.
 
 Options:
+  --format=csv       write Contacts_Export.csv (the default)
+  --format=xlsx      write the same table as the Excel workbook
+                     Contacts_Export.xlsx, every cell text as written; a cell
+                     longer than a workbook holds (32,767 characters) is
+                     shortened, and a table of more than 1,048,576 rows or
+                     16,384 columns is refused: export it as CSV
   {help}show this help
 
 Example:
-  tessely-cli export contacts.vcf
+  tessely-cli export --format=xlsx contacts.vcf
 )";
 
 constexpr const char* recombineHelp = R"(Usage: tessely-cli recombine FILE FILE [FILE...]
@@ -382,6 +390,14 @@ int runCli(const std::vector<std::string>& args, CliEnvironment& env)
                     "(2.5M), not '"
                         + size + "'");
             request.groups.largestBytes = *bytes;
+        } else if (!optionsDone && command == "export" && arg.rfind("--format=", 0) == 0) {
+            const std::string format = arg.substr(9);
+            if (format == "csv")
+                request.kind = OperationKind::Export;
+            else if (format == "xlsx")
+                request.kind = OperationKind::ExportWorkbook;
+            else
+                return usageError(env, "unknown format '" + format + "' (use csv or xlsx)");
         } else if (!optionsDone && arg.size() > 1 && arg[0] == '-') {
             return usageError(env, "unknown option '" + arg + "'");
         } else {

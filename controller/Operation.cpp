@@ -63,6 +63,7 @@ DialogSetup dialogSetupFor(OperationKind kind)
     case OperationKind::SplitGroups:
         return { "Select a multiple-contact vCard file to split", SelectionMode::OneFile, sourceFilters() };
     case OperationKind::Export:
+    case OperationKind::ExportWorkbook:
         return { "Select a multiple-contact vCard file to export", SelectionMode::OneFile, sourceFilters() };
     case OperationKind::Recombine:
         return { "Multi-select all the vCard files to recombine (Shift or Ctrl to select multiple)",
@@ -95,7 +96,11 @@ Message nothingToProcessMessage(OperationKind kind)
         MessageIcon::Error };
 }
 
-Message successMessage(OperationKind kind, std::uint64_t count, const std::string& location, std::uint64_t skippedLines)
+Message successMessage(OperationKind kind,
+    std::uint64_t count,
+    const std::string& location,
+    std::uint64_t skippedLines,
+    std::uint64_t shortenedCells)
 {
     const std::string number = std::to_string(count);
     Message message;
@@ -107,6 +112,7 @@ Message successMessage(OperationKind kind, std::uint64_t count, const std::strin
             MessageIcon::Information };
         break;
     case OperationKind::Export:
+    case OperationKind::ExportWorkbook:
         message = { "vCard Export Successfull",
             { "vCard has been exported successfully.", number + " cards have been exported into...", "", location },
             MessageIcon::Information };
@@ -120,6 +126,12 @@ Message successMessage(OperationKind kind, std::uint64_t count, const std::strin
         break;
     }
     tellSkippedLines(message, skippedLines);
+    // A shortened cell has lost its end; the CSV holds it whole.
+    if (shortenedCells == 1)
+        message.lines.emplace_back("1 cell was too long for a workbook and was shortened.");
+    else if (shortenedCells > 1)
+        message.lines.push_back(
+            std::to_string(shortenedCells) + " cells were too long for a workbook and were shortened.");
     return message;
 }
 
@@ -244,6 +256,7 @@ Message failureMessage(OperationKind kind)
     case OperationKind::SplitGroups:
         return { "vCard Split Failed", { "vCard has not been successfully split." }, MessageIcon::Error };
     case OperationKind::Export:
+    case OperationKind::ExportWorkbook:
         return { "vCard Processing Failed", { "vCard has not been successfully exported." }, MessageIcon::Error };
     case OperationKind::Recombine:
         return { "vCard Recombine Failed", { "vCard recombination has not been completed." }, MessageIcon::Error };

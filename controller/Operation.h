@@ -16,7 +16,8 @@ namespace tessely
 {
 
 /// The job that a command starts.
-enum class OperationKind { Split = 0, Export = 1, Recombine = 2, SplitGroups = 3 };
+/// `ExportWorkbook` writes the export's table as a workbook instead of CSV.
+enum class OperationKind { Split = 0, Export = 1, Recombine = 2, ExportWorkbook = 3, SplitGroups = 4 };
 
 /// One job asked for, with everything it needs to run: what to do, on which files, and how.
 struct OperationRequest {
@@ -70,9 +71,13 @@ struct Message {
 /// than two files (recombine).
 Message nothingToProcessMessage(OperationKind kind);
 /// The success message of `kind` with the job's count and location. When the job skipped non-blank lines
-/// outside any contact, a last line says how many.
-Message successMessage(
-    OperationKind kind, std::uint64_t count, const std::string& location, std::uint64_t skippedLines = 0);
+/// outside any contact, a line says how many; when it shortened cells too long for a workbook, a last line
+/// says how many.
+Message successMessage(OperationKind kind,
+    std::uint64_t count,
+    const std::string& location,
+    std::uint64_t skippedLines = 0,
+    std::uint64_t shortenedCells = 0);
 /// The success message of a split into groups: how many files of at most how many contacts (or bytes) were
 /// written, where, how many of them are larger than the largest size, and the lines skipped.
 Message groupsSuccessMessage(const GroupsResult& result, const ContactGroups& groups);

@@ -40,12 +40,21 @@ Outcome runJob(const OperationRequest& request, MessageSink& messages, FileSyste
             messages.showMessage(nothingToProcessMessage(kind));
             return Outcome::NothingToProcess;
         }
-        if (kind == OperationKind::SplitGroups) {
+        switch (kind) {
+        case OperationKind::Split:
+            result = SplitContacts(fs, host, source, request.naming);
+            break;
+        case OperationKind::ExportWorkbook:
+            result = ExportToWorkbook(fs, host, source);
+            break;
+        case OperationKind::SplitGroups:
             grouped = SplitIntoGroups(fs, host, source, request.groups);
             result = grouped;
-        } else {
-            result = kind == OperationKind::Split ? SplitContacts(fs, host, source, request.naming)
-                                                  : ExportToCsv(fs, host, source);
+            break;
+        case OperationKind::Export:
+        case OperationKind::Recombine:
+            result = ExportToCsv(fs, host, source);
+            break;
         }
     }
 
@@ -57,7 +66,7 @@ Outcome runJob(const OperationRequest& request, MessageSink& messages, FileSyste
     }
     messages.showMessage(kind == OperationKind::SplitGroups
             ? groupsSuccessMessage(grouped, request.groups)
-            : successMessage(kind, result.count, result.location, result.skippedLines));
+            : successMessage(kind, result.count, result.location, result.skippedLines, result.shortenedCells));
     return Outcome::Succeeded;
 }
 

@@ -81,6 +81,99 @@ void writeCell(LineWriter& table, std::string_view text)
     writeCellFrom(table, [text](const auto& visit) { visit(text); });
 }
 
+/// Where the export's rows go: the cells of each row in order, the header first, then one row per contact.
+class TableSink
+{
+public:
+    virtual ~TableSink() = default;
+    /// Writes the next cell of the row, whose text is held whole (empty for a cell the contact lacks).
+    virtual void cell(std::string_view text) = 0;
+    /// Writes the next cell of the row, whose text `text` hands to a visitor, in one piece or in many.
+    virtual void cell(const std::function<void(const Visit&)>& text) = 0;
+    virtual void endRow() = 0;
+    /// Completes the table with `permissions` and moves it into place; false when the user stopped it first.
+    virtual bool complete(Permissions permissions, JobHost& host) = 0;
+};
+
+/// The table as CSV, "," between cells and a line per row, under a temporary name until complete.
+class CsvSink final : public TableSink
+{
+public:
+    explicit CsvSink(HeldFolder& folder)
+        : m_temporary(folder, exportFileName)
+        , m_table(m_temporary.sink())
+    {
+    }
+    void cell(std::string_view text) override
+    {
+        separate();
+        writeCell(m_table, text);
+    }
+    void cell(const std::function<void(const Visit&)>& text) override
+    {
+        separate();
+        writeCellFrom(m_table, text);
+    }
+    void endRow() override
+    {
+        m_table.writeLine({});
+        m_first = true;
+    }
+    bool complete(Permissions permissions, JobHost&) override
+    {
+        m_temporary.setPermissions(permissions);
+        m_table.close();
+        m_temporary.moveIntoPlace();
+        return true;
+    }
+
+private:
+    void separate()
+    {
+        if (!m_first)
+            m_table.write(",");
+        m_first = false;
+    }
+
+    TemporaryFile m_temporary;
+    LineWriter m_table;
+    bool m_first = true;
+};
+
+/// The table as a workbook of text cells.
+class WorkbookSink final : public TableSink
+{
+public:
+    WorkbookSink(FileSystem& fs, HeldFolder& folder, std::size_t columns, const WorkbookLimits& limits)
+        : m_table(fs, folder, workbookFileName, columns, limits)
+    {
+    }
+    void cell(std::string_view text) override
+    {
+        m_table.writeCell(text);
+    }
+    void cell(const std::function<void(const Visit&)>& text) override
+    {
+        text([this](std::string_view piece) { m_table.addText(piece); });
+        m_table.endCell();
+    }
+    void endRow() override
+    {
+        m_table.endRow();
+    }
+    bool complete(Permissions permissions, JobHost& host) override
+    {
+        return m_table.complete(permissions, [&host] { return host.stopRequested(); });
+    }
+    std::uint64_t shortenedCells() const
+    {
+        return m_table.shortenedCells();
+    }
+
+private:
+    WorkbookTable m_table;
+};
+
 /// One contact's cells, one per column, reused from contact to contact: a cell counts as filled only when
 /// its stamp equals the current contact's generation, so starting a contact clears nothing. A contact holds
 /// at most `limit` bytes of cells; a cell beyond that keeps only the line of its entry and is read again
@@ -124,25 +217,25 @@ public:
         std::string().swap(cell.text);
         cell.reread = true;
     }
-    /// Writes the cells, "," between them, and the row's end; then starts the next contact.
-    void writeTo(LineWriter& table, const std::function<void(std::uint64_t, const Visit&)>& reread)
+    /// Writes the cells and ends the row; then starts the next contact.
+    void writeTo(TableSink& table, const std::function<void(std::uint64_t, const Visit&)>& reread)
     {
         for (std::size_t column = 0; column < m_cells.size(); ++column) {
-            if (column > 0)
-                table.write(",");
             Cell& cell = m_cells[column];
-            if (cell.stamp != m_generation)
+            if (cell.stamp != m_generation) {
+                table.cell(std::string_view {});
                 continue;
+            }
             if (cell.reread) {
-                writeCellFrom(table, [&](const Visit& visit) { reread(cell.line, visit); });
+                table.cell([&](const Visit& visit) { reread(cell.line, visit); });
             } else {
-                writeCell(table, cell.text);
+                table.cell(cell.text);
             }
             // A cell that once held a large value gives its memory back.
             if (cell.text.capacity() > keptCapacity)
                 std::string().swap(cell.text);
         }
-        table.writeLine({});
+        table.endRow();
         ++m_generation;
         m_held = 0;
     }
@@ -168,18 +261,16 @@ private:
     std::uint64_t m_generation = 1;
 };
 
-} // namespace
-
-JobResult ExportToCsv(FileSystem& fs, JobHost& host, const std::string& source)
-{
-    return ExportToCsv(fs, host, source, ExportLimits {});
-}
-
-JobResult ExportToCsv(FileSystem& fs, JobHost& host, const std::string& source, const ExportLimits& limits)
+/// The export in the given format: `workbookLimits` set for a workbook, unset for the CSV.
+JobResult exportTable(FileSystem& fs,
+    JobHost& host,
+    const std::string& source,
+    const ExportLimits& limits,
+    const WorkbookLimits* workbookLimits)
 {
     JobResult result;
     OutputBesideSource job = openOutputBesideSource(fs, source);
-    result.location = job.location;
+    result.location = workbookLimits ? job.folder->pathOf(workbookFileName) : job.location;
 
     // The columns must all be known before the header row is written, and a table's worth of cells can be
     // far larger than memory allows, so the source is read twice: once for the field names, then once more
@@ -188,12 +279,14 @@ JobResult ExportToCsv(FileSystem& fs, JobHost& host, const std::string& source, 
     SharedSource file(std::move(job.source));
     const KeyedHash::Keys keys = KeyedHash::randomKeys();
     FieldNames names(keys, limits.namesBytes);
+    std::uint64_t contacts = 0;
     {
         LineReader lines(file.reader(), limits.readBuffer);
         ContactEntryReader entries(lines, host, limits, keys, false);
         CollectFieldNames(entries, names);
         if (entries.contacts().stopped())
             return { 0, result.location, 0, true };
+        contacts = entries.contacts().contacts();
     }
 
     // Names and cells too long to hold are read once more when they are written.
@@ -205,16 +298,23 @@ JobResult ExportToCsv(FileSystem& fs, JobHost& host, const std::string& source, 
     };
 
     // The table is written under a temporary name and moved into place when complete, so a failure keeps
-    // the earlier table.
-    TemporaryFile temporary(*job.folder, exportFileName);
-    LineWriter table(temporary.sink());
+    // the earlier table. A table too large for a workbook is refused before anything is written.
+    std::unique_ptr<TableSink> sink;
+    WorkbookSink* workbook = nullptr;
+    if (workbookLimits) {
+        WorkbookTable::checkSize(job.folder->pathOf(workbookFileName), names.columns(), contacts + 1, *workbookLimits);
+        auto made = std::make_unique<WorkbookSink>(fs, *job.folder, names.columns(), *workbookLimits);
+        workbook = made.get();
+        sink = std::move(made);
+    } else {
+        sink = std::make_unique<CsvSink>(*job.folder);
+    }
+    TableSink& table = *sink;
     for (std::size_t column = 0; column < names.columns(); ++column) {
-        if (column > 0)
-            table.write(",");
         // A field's second and later occurrences in a contact have columns of their own: "EMAIL (2)".
         const std::size_t field = names.columnField(column).first;
         const std::size_t occurrence = names.columnField(column).second;
-        writeCellFrom(table, [&](const Visit& visit) {
+        table.cell([&](const Visit& visit) {
             if (names.held(field))
                 visit(names[field]);
             else
@@ -223,7 +323,7 @@ JobResult ExportToCsv(FileSystem& fs, JobHost& host, const std::string& source, 
                 visit(" (" + std::to_string(occurrence) + ")");
         });
     }
-    table.writeLine({});
+    table.endRow();
 
     LineReader lines(file.reader(), limits.readBuffer);
     ContactEntryReader entries(lines, host, limits, keys, true);
@@ -258,16 +358,35 @@ JobResult ExportToCsv(FileSystem& fs, JobHost& host, const std::string& source, 
             break;
         }
     }
-    if (entries.contacts().stopped()) {
+    if (entries.contacts().stopped() || !table.complete(filePermissionsFor(job.permissions), host)) {
         result.stopped = true;
         return result;
     }
-    temporary.setPermissions(filePermissionsFor(job.permissions));
-    table.close();
-    temporary.moveIntoPlace();
     result.count = entries.contacts().contacts();
     result.skippedLines = entries.contacts().skippedLines();
+    result.shortenedCells = workbook ? workbook->shortenedCells() : 0;
     return result;
+}
+
+} // namespace
+
+JobResult ExportToCsv(FileSystem& fs, JobHost& host, const std::string& source)
+{
+    return ExportToCsv(fs, host, source, ExportLimits {});
+}
+
+JobResult ExportToCsv(FileSystem& fs, JobHost& host, const std::string& source, const ExportLimits& limits)
+{
+    return exportTable(fs, host, source, limits, nullptr);
+}
+
+JobResult ExportToWorkbook(FileSystem& fs,
+    JobHost& host,
+    const std::string& source,
+    const ExportLimits& limits,
+    const WorkbookLimits& workbookLimits)
+{
+    return exportTable(fs, host, source, limits, &workbookLimits);
 }
 
 } // namespace tessely

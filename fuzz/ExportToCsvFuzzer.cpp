@@ -55,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     if (size > 16384)
         return 0;
-    static const ScratchFolder folder;
+    static const fuzz::ScratchFolder folder;
     folder.clear();
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     const std::string source = folder.write("input.vcf", text);

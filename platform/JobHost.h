@@ -23,6 +23,8 @@ struct JobResult {
     std::uint64_t skippedLines = 0;
     /// True when the user asked the job to stop before its end.
     bool stopped = false;
+    /// Cells too long for the table's format, written shortened (a workbook's cell holds 32,767 characters).
+    std::uint64_t shortenedCells = 0;
 };
 
 /// How a job talks back to the front end that runs it, without knowing any window: it reports progress,

@@ -48,4 +48,9 @@ cp examples/sample-contacts.vcf "$work/"
 "$cli" split "$work/sample-contacts.vcf"
 count=$(find "$work/Split-vCards" -name 'contact*.vcf' | wc -l)
 [ "$count" -eq "$(grep -ci '^begin:vcard' examples/sample-contacts.vcf)" ] || fail "split gave $count files"
+# The workbook export runs on the library the package depends on.
+[[ $depends == *libxlsxwriter* ]] || fail "the package does not depend on the workbook library"
+"$cli" export --format=xlsx "$work/sample-contacts.vcf" >/dev/null
+/usr/bin/python3 -c 'import sys, openpyxl; sys.exit(openpyxl.load_workbook(sys.argv[1]).sheetnames != ["Contacts"])' \
+    "$work/Split-vCards/Contacts_Export.xlsx" || fail "the workbook export wrote no workbook"
 echo "check-package: $deb is sound"

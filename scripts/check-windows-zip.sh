@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # check-windows-zip.sh LINUX-CLI ZIP: checks the Windows download. The zip must hold tessely.exe,
 # tessely-cli.exe and the user's guide, nothing else, the guide as plain text that Notepad shows as written
-# (CR LF line ends, no Markdown, no build steps), and the zipped tessely-cli.exe, run under Wine on the bundled
+# (CR LF line ends, no Markdown, no build steps); the programs must need no DLL beside them; and the zipped
+# tessely-cli.exe, run under Wine on the bundled
 # sample, must write the same files, byte for byte, as the Linux program: numbered split, contact-named split, CSV export,
 # split into groups and recombine, with the same messages (the folder separator aside) and exit statuses. KEEP=1 keeps the files.
 set -euo pipefail
@@ -19,6 +20,7 @@ mkdir "$work/exe"
 listing=$(cd "$work/exe" && find . -type f | LC_ALL=C sort | tr '\n' '|')
 [ "$listing" = "./Tessely User Guide.txt|./tessely-cli.exe|./tessely.exe|" ] ||
     { echo "unexpected zip content: $listing" >&2; exit 1; }
+./scripts/check-windows-imports.sh "$work/exe/tessely.exe" "$work/exe/tessely-cli.exe"
 guide="$work/exe/Tessely User Guide.txt"
 [ "$(grep -c $'\r$' "$guide")" -eq "$(wc -l <"$guide")" ] || { echo "the guide has lines without CR LF" >&2; exit 1; }
 ! grep -q -E '\]\(|^#|cmake|\./scripts|apt(-get)? ' "$guide" || { echo "the guide has links or build steps" >&2; exit 1; }

@@ -2,16 +2,20 @@
 # Source it from the repository's root.
 
 # The main window's runs as a user starts it need a virtual X server with xdotool, and the X headers for the
-# test tool that drops files on it.
+# test tool that drops files on it. The workbook export writes with libxlsxwriter; its tests read the
+# workbooks back with Python's openpyxl and with LibreOffice's spreadsheet, run headless.
 TESSELY_PACKAGES=(cmake make g++ pkg-config libgtest-dev libgmock-dev qt6-base-dev
-    xvfb xauth xdotool libx11-dev)
-# What fuzz/run.sh needs besides: clang with its libFuzzer and sanitizer runtimes.
-TESSELY_FUZZ_PACKAGES=(cmake make clang libclang-rt-14-dev)
+    xvfb xauth xdotool libx11-dev libxlsxwriter-dev python3-openpyxl libreoffice-calc-nogui)
+# What fuzz/run.sh needs besides: clang with its libFuzzer and sanitizer runtimes; the workbook library.
+TESSELY_FUZZ_PACKAGES=(cmake make clang libclang-rt-14-dev pkg-config libxlsxwriter-dev)
 # What scripts/build-windows.sh and scripts/ci-windows.sh need: the MinGW-w64 cross compiler, GoogleTest's
-# sources to build for it, Wine to run the tests, and zip for the download; for the main window Python (its
+# sources to build for it, Wine to run the tests, and zip for the download; for the workbook writer the MinGW
+# build of zlib, the Linux libxlsxwriter whose version the Windows one is built at (from Debian's source
+# package, which dpkg-dev unpacks) and openpyxl to read the workbooks back; for the main window Python (its
 # icons and picture), NSIS (the installer), a virtual X server with xdotool for its tests, the host's C
 # compiler and X headers for the tool that drops files on it, and Wine's fonts.
 TESSELY_WINDOWS_PACKAGES=(cmake make g++-mingw-w64-x86-64-posix googletest wine wine64 zip
+    libz-mingw-w64-dev libxlsxwriter-dev dpkg-dev python3-openpyxl
     python3 nsis xvfb xauth xdotool gcc libx11-dev fonts-wine)
 
 tessely_missing_packages() {

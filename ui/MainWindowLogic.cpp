@@ -51,6 +51,8 @@ std::optional<OperationKind> jobFor(WindowCommand command)
         return OperationKind::Split;
     case WindowCommand::Export:
         return OperationKind::Export;
+    case WindowCommand::ExportWorkbook:
+        return OperationKind::ExportWorkbook;
     case WindowCommand::ReCombine:
         return OperationKind::Recombine;
     case WindowCommand::SplitGroups:
@@ -94,6 +96,7 @@ void MainWindowLogic::command(WindowCommand command)
     case WindowCommand::Run:
     case WindowCommand::ReCombine:
     case WindowCommand::Export:
+    case WindowCommand::ExportWorkbook:
     case WindowCommand::SplitGroups:
         break;
     }

@@ -44,7 +44,7 @@ enum class ContentFit {
 };
 
 /// What a menu item or a button does when chosen.
-enum class WindowCommand { OpenMenu, None, Run, Exit, ReCombine, Export, About, SplitGroups };
+enum class WindowCommand { OpenMenu, None, Run, Exit, ReCombine, Export, ExportWorkbook, About, SplitGroups };
 
 /// A control's own font. An empty family means the window's font.
 struct FontDescription {

@@ -148,15 +148,6 @@ TEST_F(frmMainTest, DrawsEveryControlAsDescribed)
     EXPECT_FALSE(window.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
 }
 
-/// The menu item of the main window's description named `name`, or null.
-const MenuItemDescription* findMenuItem(const std::string& name)
-{
-    for (const MenuItemDescription& item : frmMainDescription().menu)
-        if (item.name == name)
-            return &item;
-    return nullptr;
-}
-
 TEST_F(frmMainTest, MenusAreDrawnAsDescribed)
 {
     // Name, caption ("-" for a separator) and level of every menu and item, in order.
@@ -168,8 +159,12 @@ TEST_F(frmMainTest, MenusAreDrawnAsDescribed)
                 item->objectName().toStdString(), item->isSeparator() ? "-" : item->text().toStdString(), 1);
             EXPECT_TRUE(item->shortcut().isEmpty() && item->isEnabled() && !item->isChecked())
                 << std::get<0>(shown.back());
-            if (const MenuItemDescription* described = findMenuItem(item->objectName().toStdString());
-                described != nullptr && !described->tooltip.empty()) {
+            const MenuItemDescription* described = nullptr;
+            for (const MenuItemDescription& entry : design.menu)
+                if (entry.name == std::get<0>(shown.back()))
+                    described = &entry;
+            ASSERT_NE(described, nullptr) << std::get<0>(shown.back());
+            if (!described->tooltip.empty()) {
                 EXPECT_EQ(item->toolTip().toStdString(), described->tooltip) << described->name;
                 EXPECT_TRUE(top->menu()->toolTipsVisible()) << described->name;
             }

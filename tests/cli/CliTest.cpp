@@ -63,6 +63,9 @@ TEST(Cli, UsageErrorsExitTwo)
         { "split", "--naming=alphabetical", "a.vcf" },
         { "split", "--bogus", "a.vcf" },
         { "export" },
+        { "export", "--format=ods", "a.vcf" },
+        { "export", "--format=", "a.vcf" },
+        { "split", "--format=xlsx", "a.vcf" },
         { "recombine" },
         { "split", "" },
         { "recombine", "a.vcf", "" },
@@ -101,7 +104,7 @@ TEST(Cli, HelpSpeaksTheConventionsOfItsSystem)
             { "--help" },
             { "~/phone/contacts.vcf", "Split-vCards/Contacts_Export.csv", "SIGHUP" },
             { "\\", "/?" } },
-        { false, { "export", "-h" }, { "Split-vCards/Contacts_Export.csv", "SIGINT" }, { "\\", "/?" } },
+        { false, { "export", "-h" }, { "--format=xlsx", "Contacts_Export.xlsx", "SIGINT" }, { "\\", "/?" } },
         { true,
             { "--help" },
             { "C:\\Users\\", "Split-vCards\\Contacts_Export.csv", "/?", "Ctrl+C", "console window" },
@@ -297,6 +300,34 @@ TEST(Cli, ExportWritesTheTableBesideTheFileAndPrintsTheFolder)
             + dir.file("Split-vCards") + "\n");
     EXPECT_TRUE(r.err.empty());
     EXPECT_EQ(test::readFile(dir.file("Split-vCards/Contacts_Export.csv")), "FN,TEL CELL\r\nA,1\r\nB,\r\n");
+}
+
+TEST(Cli, ExportFormatChoosesTheTableOrTheWorkbook)
+{
+    const std::string contacts
+        = "BEGIN:VCARD\r\nFN:a\r\nTEL;CELL:1\r\nEND:VCARD\r\nBEGIN:VCARD\r\nFN:b\r\nEND:VCARD\r\n";
+    const struct {
+        std::vector<std::string> args;
+        const char* written;
+    } cases[] = {
+        { { "export", "--format=csv", "all.vcf" }, "Contacts_Export.csv" },
+        { { "export", "--format=xlsx", "all.vcf" }, "Contacts_Export.xlsx" },
+        { { "export", "--format=csv", "--format=xlsx", "all.vcf" }, "Contacts_Export.xlsx" },
+    };
+    for (const auto& c : cases) {
+        test::TempFolder dir;
+        dir.write("all.vcf", contacts);
+        const CliRun r = run(c.args, dir.path());
+        EXPECT_EQ(r.status, exitSuccess) << r.err;
+        EXPECT_EQ(test::listFolder(dir.file("Split-vCards")), std::vector<std::string> { c.written });
+        // The workbook's message names the workbook, the table's its folder.
+        const std::string location = dir.file("Split-vCards")
+            + (std::string(c.written).find(".xlsx") != std::string::npos ? std::string(1, pathSeparator) + c.written
+                                                                         : std::string());
+        EXPECT_EQ(r.out,
+            "vCard Export Successfull\nvCard has been exported successfully.\n2 cards have been exported into...\n\n"
+                + location + "\n");
+    }
 }
 
 TEST(Cli, ExportRefusesAFileOfOneContact)

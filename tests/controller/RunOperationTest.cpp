@@ -39,6 +39,7 @@ TEST(AskForRequest, SetsUpTheDialogPerKindAndGivesTheChoice)
     } cases[] = {
         { OperationKind::Split, "Select a multiple-contact vCard file to split", SelectionMode::OneFile },
         { OperationKind::Export, "Select a multiple-contact vCard file to export", SelectionMode::OneFile },
+        { OperationKind::ExportWorkbook, "Select a multiple-contact vCard file to export", SelectionMode::OneFile },
         { OperationKind::Recombine,
             "Multi-select all the vCard files to recombine (Shift or Ctrl to select multiple)",
             SelectionMode::SeveralFiles },
@@ -102,6 +103,20 @@ TEST(RunOperation, MessagesReadWordForWord)
             "3 lines outside any contact were not copied.",
             MessageIcon::Information },
         { failureMessage(OperationKind::Export),
+            "vCard Processing Failed",
+            "vCard has not been successfully exported.",
+            MessageIcon::Error },
+        { successMessage(OperationKind::ExportWorkbook, 2, "/d/Split-vCards/Contacts_Export.xlsx", 0, 1),
+            "vCard Export Successfull",
+            "vCard has been exported successfully.\r\n2 cards have been exported into...\r\n\r\n"
+            "/d/Split-vCards/Contacts_Export.xlsx\r\n1 cell was too long for a workbook and was shortened.",
+            MessageIcon::Information },
+        { successMessage(OperationKind::ExportWorkbook, 2, "/d/x.xlsx", 1, 40),
+            "vCard Export Successfull",
+            "vCard has been exported successfully.\r\n2 cards have been exported into...\r\n\r\n/d/x.xlsx\r\n"
+            "1 line outside any contact was not copied.\r\n40 cells were too long for a workbook and were shortened.",
+            MessageIcon::Information },
+        { failureMessage(OperationKind::ExportWorkbook),
             "vCard Processing Failed",
             "vCard has not been successfully exported.",
             MessageIcon::Error },

@@ -121,8 +121,11 @@ TEST(MainWindowLogic, EveryJobCommandAsksWithItsJobsDialogAndACancelDoesNothing)
         offered.insert(*jobFor(command));
     }
     EXPECT_EQ(offered,
-        (std::set<OperationKind> {
-            OperationKind::Split, OperationKind::Export, OperationKind::Recombine, OperationKind::SplitGroups }))
+        (std::set<OperationKind> { OperationKind::Split,
+            OperationKind::Export,
+            OperationKind::Recombine,
+            OperationKind::ExportWorkbook,
+            OperationKind::SplitGroups }))
         << "every job has a command in the window";
 }
 
@@ -170,6 +173,7 @@ TEST(MainWindowLogic, CommandsRunTheirJobsWithTheNamingChosenWhenTheJobStarts)
         { WindowCommand::Run, SplitNaming::Numbered, false, { "contact0001.vcf", "contact0002.vcf" } },
         { WindowCommand::Run, SplitNaming::FromContact, false, { "Person 1.vcf", "Person 2.vcf" } },
         { WindowCommand::Export, SplitNaming::FromContact, false, { "Contacts_Export.csv" } },
+        { WindowCommand::ExportWorkbook, SplitNaming::FromContact, false, { "Contacts_Export.xlsx" } },
         { WindowCommand::ReCombine, SplitNaming::Numbered, true, {} },
     };
     for (const auto& c : cases) {
