@@ -10,6 +10,7 @@
 #include <QGroupBox>
 #include <QIcon>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
@@ -109,6 +110,8 @@ QWidget* createControl(const ControlDescription& control, QWidget& parent)
         text->setTabChangesFocus(true);
         return text;
     }
+    case ControlKind::TextBox:
+        return new QLineEdit(caption, &parent);
     }
     return nullptr;
 }

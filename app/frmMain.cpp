@@ -1,5 +1,6 @@
 #include "frmMain.h"
 
+#include "GroupsDialog.h"
 #include "MessageBoxLayer.h"
 #include "SourceDialog.h"
 #include "WindowDrawing.h"
@@ -44,7 +45,7 @@ std::vector<std::string> draggedFiles(const QMimeData& data)
 
 frmMain::frmMain(QWidget* parent)
     : QMainWindow(parent)
-    , m_ownDialogs(std::make_unique<WindowDialogs<QWidget*, QtSourceDialog, QtMessageBoxLayer>>(this))
+    , m_ownDialogs(std::make_unique<WindowDialogs<QWidget*, QtSourceDialog, QtMessageBoxLayer, QtGroupsDialog>>(this))
     , m_dialogs(m_ownDialogs.get())
     , m_fs(&localFileSystem())
 {
@@ -87,6 +88,7 @@ void frmMain::create(std::chrono::milliseconds pacing)
     mnuReCombine = findChild<QAction*>(QStringLiteral("mnuReCombine"));
     mnuExport = findChild<QAction*>(QStringLiteral("mnuExport"));
     mnuExportWorkbook = findChild<QAction*>(QStringLiteral("mnuExportWorkbook"));
+    mnuSplitGroups = findChild<QAction*>(QStringLiteral("mnuSplitGroups"));
     mnuHelp = findChild<QMenu*>(QStringLiteral("mnuHelp"));
     mnuAbout = findChild<QAction*>(QStringLiteral("mnuAbout"));
 

@@ -56,6 +56,7 @@ public:
     QAction* mnuReCombine = nullptr;
     QAction* mnuExport = nullptr;
     QAction* mnuExportWorkbook = nullptr;
+    QAction* mnuSplitGroups = nullptr;
     QMenu* mnuHelp = nullptr;
     QAction* mnuAbout = nullptr;
 

@@ -5,7 +5,7 @@ Every tool of a group runs on the same input in the same run, the order rotating
 to the next; each figure is the median of the repetitions with the minimum and maximum beside it.
 Runs happen on the disk and on a tmpfs (/dev/shm). Before the table, the outputs that must agree are
 compared: the numbered split against the C floor byte for byte after line-end normalisation, the
-export against the C export floor, the recombined file against cat.
+export against the C export floor, the recombined file against cat, the groups joined against the input.
 
 Creating files on the disk is slow and noisy (100,000 files take 10-20 s each run), so by default only the
 10,000-contact file runs there; --disk-sizes adds more.
@@ -14,7 +14,8 @@ With --baseline, the tessely-cli of another build (main's, say) runs beside this
 the same repetitions, so the two are compared in one run.
 
 Usage: bench.py --bin BUILD/bin [--sizes 10000,100000] [--disk-sizes 10000] [--reps 3] [--places disk,tmpfs] [--lf]
-                [--same-name 5000] [--baseline OTHER/bin] [--report FILE] [--keep]
+                [--same-name 5000] [--groups split,named,export,recombine,grouped] [--per-file 1000]
+                [--baseline OTHER/bin] [--report FILE] [--keep]
 """
 
 import argparse
@@ -161,7 +162,8 @@ def main():
     parser.add_argument("--lf", action="store_true", help="generate files with LF line ends")
     parser.add_argument("--same-name", type=int, default=5000,
                         help="contacts in the file whose contacts share one name (0: skip)")
-    parser.add_argument("--groups", default="split,named,export,recombine")
+    parser.add_argument("--groups", default="split,named,export,recombine,grouped")
+    parser.add_argument("--per-file", type=int, default=1000, help="contacts a file in the split into groups")
     parser.add_argument("--baseline", help="the folder of another build's tessely-cli to measure beside this one")
     parser.add_argument("--report", help="also write the table to this file")
     parser.add_argument("--keep", action="store_true", help="keep the temporary folders")
@@ -176,6 +178,8 @@ def main():
     named = "named" in groups and tessely_supports(cli, ["split", "--naming=contact"])
     export = "export" in groups and tessely_supports(cli, ["export"])
     recombine = "recombine" in groups and tessely_supports(cli, ["recombine"])
+    grouped = "grouped" in groups and tessely_supports(cli, ["split", f"--per-file={args.per_file}"])
+    base_grouped = grouped and base and tessely_supports(base, ["split", f"--per-file={args.per_file}"])
     roots = {"disk": tempfile.mkdtemp(prefix="tessely-bench-", dir="/var/tmp"),
              "tmpfs": tempfile.mkdtemp(prefix="tessely-bench-", dir="/dev/shm")}
     places = [p for p in args.places.split(",") if p in roots]
@@ -186,6 +190,8 @@ def main():
         notes.append("export: tessely-cli not measured (its export writes no table in this build)")
     if "recombine" in groups and not recombine:
         notes.append("recombine: tessely-cli not measured (not offered in this build)")
+    if "grouped" in groups and not grouped:
+        notes.append("split into groups: tessely-cli not measured (not offered in this build)")
 
     sizes = [int(s) for s in args.sizes.split(",") if s]
     disk_sizes = [int(s) for s in args.disk_sizes.split(",") if s]
@@ -288,6 +294,30 @@ def main():
                     if python_rows != size + 1:
                         problems.append(f"Python export {size} {place}: {python_rows - 1} rows")
                     rows += table_rows("export", size, place, mbytes, tools, {})
+
+                if grouped and not same:
+                    # The groups write the input's bytes once, into a few large files: a copy of the input is
+                    # the floor.
+                    option = f"--per-file={args.per_file}"
+                    tools = [Tool(f"tessely-cli split {option}", lambda w: ([cli, "split", option, own("g")], w),
+                                  lambda w: os.path.join(w, "g", "Split-vCards")),
+                             ] + ([Tool(f"baseline split {option}",
+                                        lambda w: ([base, "split", option, own("bg")], w),
+                                        lambda w: os.path.join(w, "bg", "Split-vCards"))] if base_grouped else []) + [
+                             Tool("cp", lambda w: (["cp", source, os.path.join(w, "cp-out", "all.vcf")], w),
+                                  lambda w: os.path.join(w, "cp-out"), floor=True)]
+                    print(f"# split into groups of {args.per_file}, {size} on {place}", file=sys.stderr)
+                    measure(tools, work, args.reps)
+                    # Each contact as the numbered split writes it, the groups in order: for a generated file
+                    # with nothing between its contacts, the input itself.
+                    folder = os.path.join(work, "g", "Split-vCards")
+                    names = sorted(os.listdir(folder), key=lambda n: int(n[len("contacts"):].split("-")[0]))
+                    wanted = -(-size // args.per_file)
+                    if len(names) != wanted:
+                        problems.append(f"groups {size} {place}: {len(names)} files, {wanted} wanted")
+                    elif normalised(b"".join(read(os.path.join(folder, n)) for n in names)) != normalised(read(source)):
+                        problems.append(f"groups {size} {place}: the groups joined are not the contacts joined")
+                    rows += table_rows("groups", size, place, mbytes, tools, {})
 
                 if recombine and not same and size <= 10000:
                     # The files to join: the floor's split of this input, in their own folder.

@@ -4,6 +4,7 @@
 #   ./bench/run.sh                      10,000 and 100,000 contacts on /dev/shm, 10,000 on the disk, 3 repetitions
 #   ./bench/run.sh --sizes 1000000 --disk-sizes "" --groups export   (about 900 MB in /dev/shm)
 #   ./bench/run.sh --reps 5 --lf --places tmpfs --groups split,export --report out.md
+#   ./bench/run.sh --sizes 100000 --disk-sizes "" --places tmpfs --groups grouped --reps 5   (groups of 1,000 vs cp)
 #   ./bench/run.sh workbook --reps 3    the workbook writer against the CSV export (bench/bench_workbook.py)
 # Every option is passed on to bench/bench.py (--help lists them).
 set -euo pipefail

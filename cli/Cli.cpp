@@ -6,6 +6,7 @@
 #include "platform/Version.h"
 
 #include <algorithm>
+#include <charconv>
 #include <chrono>
 #include <filesystem>
 #include <ostream>
@@ -30,6 +31,10 @@ Commands:
   split [--naming=number|contact] FILE
                      write each contact of FILE to its own file in the
                      Split-vCards folder beside FILE (contact0001.vcf, ...)
+  split [--per-file=N] [--max-size=SIZE] FILE
+                     write the contacts of FILE, in order, into files of at
+                     most N contacts or SIZE bytes (contacts0001-0250.vcf,
+                     ...) in the Split-vCards folder beside FILE
   export [--format=csv|xlsx] FILE
                      write Split-vCards{/}Contacts_Export.csv (or .xlsx)
                      beside FILE
@@ -54,19 +59,33 @@ Exit status:
 {stop})";
 
 constexpr const char* splitHelp = R"(Usage: tessely-cli split [--naming=number|contact] FILE
+       tessely-cli split [--per-file=N] [--max-size=SIZE] FILE
 
 Write each contact of FILE to a file of its own in the Split-vCards folder
-beside FILE.
+beside FILE, or the contacts in groups, for a service that takes one file
+with a limited number of contacts or a limited size.
 
 Options:
   --naming=number    name the files contact0001.vcf, contact0002.vcf, ...
                      (the default)
   --naming=contact   name each file from the contact's formatted name, name,
                      title or e-mail address; a taken name gets "-#1", "-#2"...
+  --per-file=N       write N contacts to a file (a whole number from 1 up);
+                     the last file holds the rest
+  --max-size=SIZE    close a file before a contact would take it past SIZE:
+                     bytes, or a number with K, M or G for units of 1024
+                     (2.5M), at least 1K; a single contact larger than SIZE
+                     gets a file of its own
+                     Group files are named by their first and last contact:
+                     contacts0001-0250.vcf, contacts0251-0500.vcf, ...
+                     Both may be given: a file closes at whichever comes
+                     first. Neither goes with --naming.
   {help}show this help
 
 Example:
   tessely-cli split --naming=number contacts.vcf
+  for a service that takes files of at most 2.5 MB and 1000 contacts:
+  tessely-cli split --max-size=2.5M --per-file=1000 contacts.vcf
 )";
 
 constexpr const char* exportHelp = R"(Usage: tessely-cli export [--format=csv|xlsx] FILE
@@ -340,6 +359,7 @@ int runCli(const std::vector<std::string>& args, CliEnvironment& env)
     request.kind = kind;
     std::vector<std::string> files;
     bool optionsDone = false;
+    bool namingGiven = false;
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (!optionsDone && isHelp(env, arg))
@@ -348,12 +368,28 @@ int runCli(const std::vector<std::string>& args, CliEnvironment& env)
             optionsDone = true;
         } else if (!optionsDone && kind == OperationKind::Split && arg.rfind("--naming=", 0) == 0) {
             const std::string naming = arg.substr(9);
+            namingGiven = true;
             if (naming == "number")
                 request.naming = SplitNaming::Numbered;
             else if (naming == "contact")
                 request.naming = SplitNaming::FromContact;
             else
                 return usageError(env, "unknown naming '" + naming + "' (use number or contact)");
+        } else if (!optionsDone && kind == OperationKind::Split && arg.rfind("--per-file=", 0) == 0) {
+            const std::string count = arg.substr(11);
+            const auto read = std::from_chars(count.data(), count.data() + count.size(), request.groups.perFile);
+            if (count.empty() || read.ec != std::errc() || read.ptr != count.data() + count.size()
+                || request.groups.perFile == 0)
+                return usageError(env, "--per-file needs a whole number of contacts from 1 up, not '" + count + "'");
+        } else if (!optionsDone && kind == OperationKind::Split && arg.rfind("--max-size=", 0) == 0) {
+            const std::string size = arg.substr(11);
+            const std::optional<std::uint64_t> bytes = parseSize(size);
+            if (!bytes || *bytes < 1024)
+                return usageError(env,
+                    "--max-size needs a size of at least 1K (1024 bytes): bytes, or a number with K, M or G "
+                    "(2.5M), not '"
+                        + size + "'");
+            request.groups.largestBytes = *bytes;
         } else if (!optionsDone && command == "export" && arg.rfind("--format=", 0) == 0) {
             const std::string format = arg.substr(9);
             if (format == "csv")
@@ -369,6 +405,13 @@ int runCli(const std::vector<std::string>& args, CliEnvironment& env)
         }
     }
 
+    if (request.groups.perFile != 0 || request.groups.largestBytes != 0) {
+        if (namingGiven)
+            return usageError(env,
+                "--per-file and --max-size do not go with --naming: files of several contacts are named by "
+                "their first and last contact");
+        request.kind = OperationKind::SplitGroups;
+    }
     for (const std::string& file : files) {
         if (file.empty())
             return usageError(env, "a FILE must not be empty");

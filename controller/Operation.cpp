@@ -2,10 +2,32 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
+#include <limits>
 #include <new>
 
 namespace tessely
 {
+namespace
+{
+
+/// Lines outside any contact are not copied; saying so lets the user find a contact whose opening line
+/// did not read as one.
+void tellSkippedLines(Message& message, std::uint64_t skippedLines)
+{
+    if (skippedLines == 1)
+        message.lines.emplace_back("1 line outside any contact was not copied.");
+    else if (skippedLines > 1)
+        message.lines.push_back(std::to_string(skippedLines) + " lines outside any contact were not copied.");
+}
+
+/// "1 file", "2 files": a count with its noun in the singular or the plural.
+std::string counted(std::uint64_t count, const char* singular, const char* plural)
+{
+    return std::to_string(count) + " " + (count == 1 ? singular : plural);
+}
+
+} // namespace
 
 const std::vector<FileFilter>& sourceFilters()
 {
@@ -38,6 +60,7 @@ DialogSetup dialogSetupFor(OperationKind kind)
 {
     switch (kind) {
     case OperationKind::Split:
+    case OperationKind::SplitGroups:
         return { "Select a multiple-contact vCard file to split", SelectionMode::OneFile, sourceFilters() };
     case OperationKind::Export:
     case OperationKind::ExportWorkbook:
@@ -83,6 +106,7 @@ Message successMessage(OperationKind kind,
     Message message;
     switch (kind) {
     case OperationKind::Split:
+    case OperationKind::SplitGroups:
         message = { "vCard Split Successfull",
             { "vCard has been split successfully.", number + " files have been created in...", "", location },
             MessageIcon::Information };
@@ -101,12 +125,7 @@ Message successMessage(OperationKind kind,
             MessageIcon::Information };
         break;
     }
-    // Lines outside any contact are not copied; saying so lets the user find a contact whose opening line
-    // did not read as one.
-    if (skippedLines == 1)
-        message.lines.emplace_back("1 line outside any contact was not copied.");
-    else if (skippedLines > 1)
-        message.lines.push_back(std::to_string(skippedLines) + " lines outside any contact were not copied.");
+    tellSkippedLines(message, skippedLines);
     // A shortened cell has lost its end; the CSV holds it whole.
     if (shortenedCells == 1)
         message.lines.emplace_back("1 cell was too long for a workbook and was shortened.");
@@ -114,6 +133,98 @@ Message successMessage(OperationKind kind,
         message.lines.push_back(
             std::to_string(shortenedCells) + " cells were too long for a workbook and were shortened.");
     return message;
+}
+
+Message groupsSuccessMessage(const GroupsResult& result, const ContactGroups& groups)
+{
+    const bool one = result.files == 1;
+    const std::string most
+        = groups.perFile != 0 ? counted(groups.perFile, "contact", "contacts") : sizeText(groups.largestBytes);
+    Message message { "vCard Split Successfull",
+        { "vCard has been split successfully.",
+            counted(result.files, "file", "files") + " of at most " + most + (one ? " has" : " have")
+                + " been created in...",
+            "",
+            result.location },
+        MessageIcon::Information };
+    if (result.overSize != 0)
+        message.lines.push_back(counted(result.overSize, "file", "files") + (result.overSize == 1 ? " is" : " are")
+            + " larger than " + sizeText(groups.largestBytes) + " because a single contact is larger than that.");
+    tellSkippedLines(message, result.skippedLines);
+    return message;
+}
+
+std::string sizeText(std::uint64_t bytes)
+{
+    static const char* const units[] = { "GB", "MB", "KB" };
+    std::uint64_t unit = std::uint64_t { 1 } << 30;
+    for (const char* name : units) {
+        // Shown in the unit when two decimals give it exactly: 2.5 MB, 1.25 KB.
+        if (bytes >= unit && bytes <= std::numeric_limits<std::uint64_t>::max() / 100 && bytes * 100 % unit == 0) {
+            const std::uint64_t hundredths = bytes * 100 / unit;
+            std::string text = std::to_string(hundredths / 100);
+            if (hundredths % 100 != 0) {
+                const std::uint64_t fraction = hundredths % 100;
+                text += fraction % 10 == 0 ? "." + std::to_string(fraction / 10)
+                                           : (fraction < 10 ? ".0" : ".") + std::to_string(fraction);
+            }
+            return text + " " + name;
+        }
+        unit >>= 10;
+    }
+    return std::to_string(bytes) + (bytes == 1 ? " byte" : " bytes");
+}
+
+std::optional<std::uint64_t> parseSize(std::string_view text)
+{
+    std::uint64_t unit = 1;
+    if (!text.empty()) {
+        switch (text.back()) {
+        case 'K':
+        case 'k':
+            unit = std::uint64_t { 1 } << 10;
+            break;
+        case 'M':
+        case 'm':
+            unit = std::uint64_t { 1 } << 20;
+            break;
+        case 'G':
+        case 'g':
+            unit = std::uint64_t { 1 } << 30;
+            break;
+        default:
+            break;
+        }
+        if (unit != 1)
+            text.remove_suffix(1);
+    }
+    const std::size_t point = text.find('.');
+    const std::string_view whole = text.substr(0, point);
+    const std::string_view fraction = point == std::string_view::npos ? std::string_view() : text.substr(point + 1);
+    // Digits only: no sign, no spaces, at least one digit before the point, and a fraction only with a unit.
+    const auto digits = [](std::string_view part) {
+        return std::all_of(part.begin(), part.end(), [](char c) { return c >= '0' && c <= '9'; });
+    };
+    if (whole.empty() || !digits(whole) || !digits(fraction) || (point != std::string_view::npos && fraction.empty())
+        || (point != std::string_view::npos && unit == 1))
+        return std::nullopt;
+    std::uint64_t units = 0;
+    if (std::from_chars(whole.data(), whole.data() + whole.size(), units).ec != std::errc()
+        || units > std::numeric_limits<std::uint64_t>::max() / unit)
+        return std::nullopt;
+    std::uint64_t bytes = units * unit;
+    // The fraction of a unit, to the byte below; nine digits tell a byte of a gigabyte, and keep the product
+    // within 64 bits.
+    std::uint64_t part = 0;
+    std::uint64_t scale = 1;
+    for (const char digit : fraction.substr(0, 9)) {
+        part = part * 10 + static_cast<std::uint64_t>(digit - '0');
+        scale *= 10;
+    }
+    const std::uint64_t extra = part * unit / scale;
+    if (bytes > std::numeric_limits<std::uint64_t>::max() - extra)
+        return std::nullopt;
+    return bytes + extra;
 }
 
 Message notVCardFilesMessage(const std::vector<std::string>& names)
@@ -142,6 +253,7 @@ Message failureMessage(OperationKind kind)
 {
     switch (kind) {
     case OperationKind::Split:
+    case OperationKind::SplitGroups:
         return { "vCard Split Failed", { "vCard has not been successfully split." }, MessageIcon::Error };
     case OperationKind::Export:
     case OperationKind::ExportWorkbook:

@@ -3,9 +3,11 @@
 
 #include "platform/Selection.h"
 #include "split/SplitContacts.h"
+#include "split/SplitIntoGroups.h"
 
 #include <cstdint>
 #include <exception>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,7 +17,7 @@ namespace tessely
 
 /// The job that a command starts.
 /// `ExportWorkbook` writes the export's table as a workbook instead of CSV.
-enum class OperationKind { Split = 0, Export = 1, Recombine = 2, ExportWorkbook = 3 };
+enum class OperationKind { Split = 0, Export = 1, Recombine = 2, ExportWorkbook = 3, SplitGroups = 4 };
 
 /// One job asked for, with everything it needs to run: what to do, on which files, and how.
 struct OperationRequest {
@@ -23,6 +25,8 @@ struct OperationRequest {
     Selection selection;
     /// How a split names its files; the other jobs leave it alone.
     SplitNaming naming = SplitNaming::Numbered;
+    /// How a split into groups fills its files; the other jobs leave it alone.
+    ContactGroups groups {};
 };
 
 /// How many files the open dialog lets the user choose.
@@ -74,6 +78,17 @@ Message successMessage(OperationKind kind,
     const std::string& location,
     std::uint64_t skippedLines = 0,
     std::uint64_t shortenedCells = 0);
+/// The success message of a split into groups: how many files of at most how many contacts (or bytes) were
+/// written, where, how many of them are larger than the largest size, and the lines skipped.
+Message groupsSuccessMessage(const GroupsResult& result, const ContactGroups& groups);
+/// A size in bytes as the messages show it: "1 KB", "2.5 MB", "3 GB" in units of 1024, or "1500 bytes"
+/// when no unit gives it exactly in two decimals.
+std::string sizeText(std::uint64_t bytes);
+/// A size as the user writes it: a whole number of bytes, or a number followed by K, M or G (either case)
+/// for that many units of 1024, which may have a fraction ("2.5M"). Nothing for any other text, or a size
+/// too large to count.
+std::optional<std::uint64_t> parseSize(std::string_view text);
+
 /// Files handed to the window (dropped on it) that are not vCard files: none of the files is taken. The
 /// message names the first few of them.
 Message notVCardFilesMessage(const std::vector<std::string>& names);

@@ -4,6 +4,7 @@
 #include "platform/FileError.h"
 #include "recombine/RecombineFiles.h"
 #include "split/SplitContacts.h"
+#include "split/SplitIntoGroups.h"
 #include "vcard/CountContacts.h"
 
 namespace tessely
@@ -18,6 +19,7 @@ Outcome runJob(const OperationRequest& request, MessageSink& messages, FileSyste
     const OperationKind kind = request.kind;
     const Selection& selection = request.selection;
     JobResult result;
+    GroupsResult grouped;
     if (kind == OperationKind::Recombine) {
         if (selection.names.size() < 2) {
             messages.showMessage(nothingToProcessMessage(kind));
@@ -45,6 +47,10 @@ Outcome runJob(const OperationRequest& request, MessageSink& messages, FileSyste
         case OperationKind::ExportWorkbook:
             result = ExportToWorkbook(fs, host, source);
             break;
+        case OperationKind::SplitGroups:
+            grouped = SplitIntoGroups(fs, host, source, request.groups);
+            result = grouped;
+            break;
         case OperationKind::Export:
         case OperationKind::Recombine:
             result = ExportToCsv(fs, host, source);
@@ -58,8 +64,9 @@ Outcome runJob(const OperationRequest& request, MessageSink& messages, FileSyste
         messages.showMessage(failureMessage(kind));
         return Outcome::Failed;
     }
-    messages.showMessage(
-        successMessage(kind, result.count, result.location, result.skippedLines, result.shortenedCells));
+    messages.showMessage(kind == OperationKind::SplitGroups
+            ? groupsSuccessMessage(grouped, request.groups)
+            : successMessage(kind, result.count, result.location, result.skippedLines, result.shortenedCells));
     return Outcome::Succeeded;
 }
 
@@ -69,6 +76,13 @@ std::optional<OperationRequest> askForRequest(OperationKind kind, OperationUi& u
 {
     OperationRequest request;
     request.kind = kind;
+    // How to group the contacts is asked before the file; cancelling it asks nothing more.
+    if (kind == OperationKind::SplitGroups) {
+        const std::optional<ContactGroups> groups = ui.askGroups();
+        if (!groups)
+            return std::nullopt;
+        request.groups = *groups;
+    }
     request.selection = ui.showOpen(dialogSetupFor(kind));
     if (request.selection.empty())
         return std::nullopt;

@@ -25,10 +25,14 @@ class OperationUi : public MessageSink
 public:
     /// Shows the open dialog and gives what the user chose; an empty selection when cancelled.
     virtual Selection showOpen(const DialogSetup& setup) = 0;
+    /// Shows the dialog that asks how many contacts (and how many bytes) a file of a split into groups
+    /// holds, and gives the answer; nothing when cancelled.
+    virtual std::optional<ContactGroups> askGroups() = 0;
 };
 
-/// Asks for the files of a job of `kind` through the open dialog set up for it: the request, its other
-/// settings at their defaults, or nothing when the user cancelled.
+/// Asks for the files of a job of `kind` through the open dialog set up for it, and for a split into groups
+/// first how to group the contacts: the request, its other settings at their defaults, or nothing when the
+/// user cancelled either dialog.
 std::optional<OperationRequest> askForRequest(OperationKind kind, OperationUi& ui);
 
 /// How a job ended.

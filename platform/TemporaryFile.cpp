@@ -87,6 +87,12 @@ void TemporaryFile::moveIntoPlace()
     m_name.clear();
 }
 
+void TemporaryFile::moveIntoPlace(const std::string& name)
+{
+    m_target = name;
+    moveIntoPlace();
+}
+
 NewName TemporaryFile::moveToNewName(const std::string& name)
 {
     const NewName answer = m_folder.moveToNewName(m_name, name);

@@ -35,6 +35,9 @@ public:
     void setPermissions(Permissions permissions);
     /// Moves the closed file to its target, replacing a file or link there.
     void moveIntoPlace();
+    /// Moves the closed file to `name` instead, replacing a file or link there: for a file whose name is
+    /// known only once it is complete.
+    void moveIntoPlace(const std::string& name);
     /// Moves the closed file to `name` in the same folder only when nothing has that name.
     NewName moveToNewName(const std::string& name);
 

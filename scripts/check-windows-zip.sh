@@ -3,8 +3,8 @@
 # tessely-cli.exe and the user's guide, nothing else, the guide as plain text that Notepad shows as written
 # (CR LF line ends, no Markdown, no build steps); the programs must need no DLL beside them; and the zipped
 # tessely-cli.exe, run under Wine on the bundled
-# sample, must write the same files, byte for byte, as the Linux program: numbered split, contact-named split, CSV export and
-# recombine, with the same messages (the folder separator aside) and exit statuses. KEEP=1 keeps the files.
+# sample, must write the same files, byte for byte, as the Linux program: numbered split, contact-named split, CSV export,
+# split into groups and recombine, with the same messages (the folder separator aside) and exit statuses. KEEP=1 keeps the files.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 linux=$(realpath "$1")
@@ -48,6 +48,9 @@ for side in linux windows; do
     run $side numbered split sample-contacts.vcf
     run $side named split --naming=contact sample-contacts.vcf
     run $side table export sample-contacts.vcf
+    run $side groups split --per-file=3 sample-contacts.vcf
+    run $side sized split --max-size=1K --per-file=5 sample-contacts.vcf
+    run $side groups split --per-file=0 sample-contacts.vcf
     mapfile -t parts < <(cd "$work/$side/numbered" && ls Split-vCards/contact*.vcf | sort)
     run $side numbered recombine "${parts[@]}"
     run $side numbered split missing.vcf

@@ -1,15 +1,13 @@
 #include "SplitContacts.h"
 
+#include "ContactFiles.h"
 #include "TakenNames.h"
 #include "platform/OutputFile.h"
 #include "platform/Paths.h"
 #include "platform/TemporaryFile.h"
 #include "platform/Text.h"
-#include "vcard/ContactReader.h"
 #include "vcard/NameFromContact.h"
-#include "vcard/PrepareOutputFolder.h"
 
-#include <charconv>
 #include <memory>
 
 namespace tessely
@@ -27,53 +25,62 @@ constexpr std::size_t contactHeldBytes = std::size_t { 4 } << 20;
 /// Appends the numbered file name of contact `number`: "contact" and the number in at least four digits.
 void appendNumberedName(std::string& text, std::uint64_t number)
 {
-    char digits[24];
-    const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
-    const auto length = static_cast<std::size_t>(end - digits);
     text.append("contact");
-    if (length < 4)
-        text.append(4 - length, '0');
-    text.append(digits, length);
+    appendContactNumber(text, number);
     text.append(".vcf");
 }
 
-/// One job's writing of contacts into the output folder.
-class ContactWriter
+/// One job's writing of contacts into the output folder, each to a file of its own.
+class ContactWriter final : public ContactFiles
 {
 public:
-    ContactWriter(HeldFolder& folder, Permissions permissions)
-        : m_folder(folder)
+    ContactWriter(HeldFolder& folder, Permissions permissions, SplitNaming naming)
+        : ContactFiles(naming == SplitNaming::FromContact)
+        , m_folder(folder)
         , m_permissions(permissions)
     {
     }
 
-    /// Starts contact `number`.
-    void start(std::uint64_t number)
+    void start(std::uint64_t number) override
     {
         m_number = number;
         m_numbered.clear();
         appendNumberedName(m_numbered, number);
-        m_image.assign("BEGIN:VCARD\r\n");
+        m_image.clear();
         m_spill.reset();
+        if (readsLines())
+            m_namer.start();
     }
 
-    /// Adds bytes of the contact's file.
-    void add(std::string_view bytes)
+    // The contact is read only to be named: the name is found while the contact is read, from its own properties: a
+    // card nested in it names nothing.
+    void read(const ContactPiece& piece) override
+    {
+        if (piece.role == LineRole::Property)
+            m_namer.feed(piece.text, piece.first, piece.last);
+        else if (piece.first)
+            m_namer.skipLine();
+    }
+
+    void add(std::string_view bytes, bool lineEnds) override
     {
         m_image.append(bytes);
+        if (lineEnds)
+            m_image.append("\r\n");
         if (m_image.size() >= contactHeldBytes)
             spill();
     }
 
-    /// Writes the contact under its final name: `name` when it gives a file name that is free, its numbered
-    /// name otherwise. Gives true when it took the contact's name.
-    bool finish(const std::string& name)
+    /// Writes the contact under its final name: the contact's own when it gives a file name that is free,
+    /// its numbered name otherwise. Gives true when it took the contact's name.
+    bool finish() override
     {
         if (m_spill) {
             spill();
             m_spill->setPermissions(m_permissions);
             m_spill->sink().close();
         }
+        const std::string name = readsLines() ? m_namer.name() : std::string();
         const bool named = !name.empty() && writeNamed(name);
         if (!named)
             writeNumbered();
@@ -143,6 +150,7 @@ private:
 
     HeldFolder& m_folder;
     const Permissions m_permissions;
+    NameFromContact m_namer;
     std::uint64_t m_number = 0;
     /// The contact's numbered file name.
     std::string m_numbered;
@@ -194,60 +202,9 @@ std::string contactFileName(const std::string& location, const std::string& name
 
 JobResult SplitContacts(FileSystem& fs, JobHost& host, const std::string& source, SplitNaming naming)
 {
-    JobResult result;
     OutputBesideSource job = openOutputBesideSource(fs, source);
-    result.location = job.location;
-    LineReader lines(std::move(job.source));
-    ContactReader reader(lines, &host);
-    StatusGuard status(host);
-    ContactWriter writer(*job.folder, filePermissionsFor(job.permissions));
-    // The name is found while the contact is read, from its own properties: a card nested in it names nothing.
-    const bool byName = naming == SplitNaming::FromContact;
-    NameFromContact namer;
-    std::uint64_t number = 1;
-    ContactPiece piece;
-    while (!result.stopped && reader.next(piece)) {
-        switch (piece.role) {
-        case LineRole::Outside:
-        case LineRole::Opening:
-            // Progress once for every line read outside a contact.
-            if (piece.first) {
-                host.setStatus(number);
-                result.stopped = !host.yield();
-            }
-            if (!result.stopped && piece.role == LineRole::Opening && piece.last) {
-                writer.start(number);
-                namer.start();
-            }
-            break;
-        case LineRole::Property:
-        case LineRole::Nested:
-            if (byName && piece.role == LineRole::Property)
-                namer.feed(piece.text, piece.first, piece.last);
-            else if (byName && piece.first)
-                namer.skipLine();
-            writer.add(piece.text);
-            if (piece.last)
-                writer.add("\r\n");
-            break;
-        case LineRole::Closing: {
-            if (!piece.last)
-                break;
-            // The contact's closing line is written as "END:VCARD"; a contact that the source leaves open
-            // is closed as if its closing lines had been there, one for each card still open.
-            for (std::uint64_t card = 0; card < std::max<std::uint64_t>(piece.openCards, 1); ++card)
-                writer.add("END:VCARD\r\n");
-            const bool named = writer.finish(byName ? namer.name() : std::string());
-            ++number;
-            result.stopped = named && !host.yield();
-            break;
-        }
-        }
-    }
-    result.stopped = result.stopped || reader.stopped();
-    result.count = number - 1;
-    result.skippedLines = reader.skippedLines();
-    return result;
+    ContactWriter writer(*job.folder, filePermissionsFor(job.permissions), naming);
+    return splitEachContact(job, host, writer);
 }
 
 } // namespace tessely

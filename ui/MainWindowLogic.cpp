@@ -55,6 +55,8 @@ std::optional<OperationKind> jobFor(WindowCommand command)
         return OperationKind::ExportWorkbook;
     case WindowCommand::ReCombine:
         return OperationKind::Recombine;
+    case WindowCommand::SplitGroups:
+        return OperationKind::SplitGroups;
     case WindowCommand::OpenMenu:
     case WindowCommand::None:
     case WindowCommand::Exit:
@@ -95,6 +97,7 @@ void MainWindowLogic::command(WindowCommand command)
     case WindowCommand::ReCombine:
     case WindowCommand::Export:
     case WindowCommand::ExportWorkbook:
+    case WindowCommand::SplitGroups:
         break;
     }
 }

@@ -29,6 +29,7 @@ bool ControlDescription::takesFocus() const
     case ControlKind::CommandButton:
     case ControlKind::ListBox:
     case ControlKind::RichTextBox:
+    case ControlKind::TextBox:
         return true;
     case ControlKind::Frame:
     case ControlKind::Label:

@@ -21,6 +21,8 @@ enum class ControlKind {
     Line,
     Picture,
     RichTextBox,
+    /// A one-line box the user types into; its caption is the text it starts with.
+    TextBox,
 };
 
 enum class TextAlignment { Left, Centre, Right };
@@ -42,7 +44,7 @@ enum class ContentFit {
 };
 
 /// What a menu item or a button does when chosen.
-enum class WindowCommand { OpenMenu, None, Run, Exit, ReCombine, Export, ExportWorkbook, About };
+enum class WindowCommand { OpenMenu, None, Run, Exit, ReCombine, Export, ExportWorkbook, About, SplitGroups };
 
 /// A control's own font. An empty family means the window's font.
 struct FontDescription {

@@ -3,13 +3,17 @@
 
 #include "controller/RunOperation.h"
 
+#include <optional>
+
 namespace tessely
 {
 
 /// A window's dialogs as a toolkit draws them, over the window: `OpenDialog` shows the open dialog
-/// (`Selection showOpen(Owner, const DialogSetup&)`) and `MessageBox` the message box
-/// (`void show(Owner, const Message&)`).
-template <class Owner, class OpenDialog, class MessageBox> class WindowDialogs final : public OperationUi
+/// (`Selection showOpen(Owner, const DialogSetup&)`), `MessageBox` the message box
+/// (`void show(Owner, const Message&)`) and `GroupsDialog` the dialog `frmGroups`
+/// (`std::optional<ContactGroups> ask(Owner)`).
+template <class Owner, class OpenDialog, class MessageBox, class GroupsDialog>
+class WindowDialogs final : public OperationUi
 {
 public:
     explicit WindowDialogs(Owner owner)
@@ -24,6 +28,10 @@ public:
     {
         m_messageBox.show(m_owner, message);
     }
+    std::optional<ContactGroups> askGroups() override
+    {
+        return m_groupsDialog.ask(m_owner);
+    }
     /// The open dialog, for its settings.
     OpenDialog& openDialog()
     {
@@ -34,6 +42,7 @@ private:
     Owner m_owner;
     OpenDialog m_openDialog;
     MessageBox m_messageBox;
+    GroupsDialog m_groupsDialog;
 };
 
 } // namespace tessely

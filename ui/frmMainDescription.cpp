@@ -62,6 +62,12 @@ WindowDescription describeMain()
             WindowCommand::ExportWorkbook,
             213,
             "Export every raw field into an Excel workbook, each value kept as text as written" },
+        { "mnuSplitGroups",
+            "Split vCard into &Groups...",
+            1,
+            WindowCommand::SplitGroups,
+            214,
+            "Split a multi-contact vCard into files of several contacts each, up to a number or a size" },
         { "mnuHelp", "&Help", 0, WindowCommand::OpenMenu, 220 },
         { "mnuAbout", "&About", 1, WindowCommand::About, 221 },
     };

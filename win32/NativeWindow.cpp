@@ -73,6 +73,8 @@ NativeKind nativeKind(const ControlDescription& control)
     case ControlKind::RichTextBox:
         // Read-only: the user may select and copy the text, never change it.
         return { MSFTEDIT_CLASS, ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL, WS_EX_CLIENTEDGE };
+    case ControlKind::TextBox:
+        return { L"EDIT", ES_AUTOHSCROLL, WS_EX_CLIENTEDGE };
     }
     return { L"STATIC", 0, 0 };
 }
@@ -262,6 +264,27 @@ void dispatchMessage(MSG& message)
         return;
     TranslateMessage(&message);
     DispatchMessageW(&message);
+}
+
+void runModal(HWND window, HWND owner, const bool& closed, const std::function<void()>& show)
+{
+    const bool ownerWasEnabled = owner != nullptr && !EnableWindow(owner, FALSE);
+    show();
+    MSG message;
+    while (!closed) {
+        const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+        if (got <= 0) {
+            // The program is ending: leave the request to quit for the main loop.
+            PostQuitMessage(static_cast<int>(message.wParam));
+            break;
+        }
+        dispatchMessage(message);
+    }
+    // The owner takes the activation back before this window goes, so it does not fall behind others.
+    if (ownerWasEnabled)
+        EnableWindow(owner, TRUE);
+    ShowWindow(window, SW_HIDE);
+    DestroyWindow(window);
 }
 
 bool handleWaitingMessages()
@@ -466,6 +489,38 @@ void NativeControls::place(HWND control)
     for (std::size_t i = 0; i < m_controls.size(); ++i)
         if (m_controls[i] == control)
             place(i);
+}
+
+void NativeControls::showMenuTooltip(HMENU menu, UINT id, UINT flags)
+{
+    TTTOOLINFOW tool {};
+    tool.cbSize = sizeof(tool);
+    tool.hwnd = m_window;
+    tool.uId = menuTooltipTool;
+    // For a menu that opens, the number is its position, not an item's; 0xFFFF without a menu: closed.
+    const bool item = menu != nullptr && (flags & (MF_POPUP | MF_SEPARATOR)) == 0 && flags != 0xFFFF;
+    const MenuItemDescription* described = item ? m_design.menuItemById(static_cast<int>(id)) : nullptr;
+    if (described == nullptr || described->tooltip.empty()) {
+        if (m_menuTooltipAdded)
+            SendMessageW(m_tooltip, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool));
+        return;
+    }
+    std::wstring text = wideText(described->tooltip);
+    tool.lpszText = text.data();
+    if (!m_menuTooltipAdded) {
+        tool.uFlags = TTF_TRACK | TTF_ABSOLUTE;
+        SendMessageW(m_tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+        m_menuTooltipAdded = true;
+    } else {
+        SendMessageW(m_tooltip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+    // Beside the item's right edge, where it hides none of the menu.
+    RECT place {};
+    for (int i = 0; i < GetMenuItemCount(menu); ++i)
+        if (GetMenuItemID(menu, i) == id)
+            GetMenuItemRect(nullptr, menu, static_cast<UINT>(i), &place);
+    SendMessageW(m_tooltip, TTM_TRACKPOSITION, 0, MAKELPARAM(place.right, place.top));
+    SendMessageW(m_tooltip, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
 }
 
 void NativeControls::pressCancelButton() const

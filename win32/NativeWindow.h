@@ -4,6 +4,7 @@
 #include "Win32Api.h"
 #include "ui/WindowDescription.h"
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -43,6 +44,11 @@ LRESULT defaultHandling(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 /// translation and dispatch.
 void dispatchMessage(MSG& message);
 
+/// Runs `window` modally over `owner`: shows it with `show`, handles messages until `closed` turns true (or
+/// the program is asked to quit), then gives the owner its input back and destroys the window. The owner
+/// takes no input meanwhile.
+void runModal(HWND window, HWND owner, const bool& closed, const std::function<void()>& show);
+
 /// Handles every message that waits, without waiting for more. False when the program was asked to quit
 /// (the request is posted again for the loop that owns it).
 bool handleWaitingMessages();
@@ -66,6 +72,12 @@ public:
     void layout(int dpi);
     /// Places `control` again where the layout rules put it for its content now (a new caption).
     void place(HWND control);
+    /// Shows the tooltip of the window's menu item `id`, one of `menu`'s, beside the item while it is
+    /// selected; hides it for an item without one, for a menu rather than an item, and when no item is.
+    /// Windows' menus show no tooltips of their own: the window forwards its WM_MENUSELECT here.
+    void showMenuTooltip(HMENU menu, UINT id, UINT flags);
+    /// The tool of `tooltip()` that shows the menu items' tooltips.
+    static constexpr UINT_PTR menuTooltipTool = 1;
     /// Presses the button that Esc presses in this window, if it has one.
     void pressCancelButton() const;
     /// Lays the window out again for a screen of another density, at the place the system suggests.
@@ -92,6 +104,7 @@ private:
     HWND m_window = nullptr;
     std::vector<HWND> m_controls;
     HWND m_tooltip = nullptr;
+    bool m_menuTooltipAdded = false;
     HFONT m_messageFont = nullptr;
     std::vector<HFONT> m_namedFonts;
     /// The pictures, loaded at the size they are drawn at.

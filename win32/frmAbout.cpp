@@ -52,24 +52,7 @@ void frmAbout::show()
 
 void frmAbout::showModal()
 {
-    // Modal: the owner takes no input until this window has closed.
-    const bool ownerWasEnabled = m_owner != nullptr && !EnableWindow(m_owner, FALSE);
-    show();
-    MSG message;
-    while (!m_closed) {
-        const BOOL got = GetMessageW(&message, nullptr, 0, 0);
-        if (got <= 0) {
-            // The program is ending: leave the request to quit for the main loop.
-            PostQuitMessage(static_cast<int>(message.wParam));
-            break;
-        }
-        dispatchMessage(message);
-    }
-    // The owner takes the activation back before this window goes, so it does not fall behind others.
-    if (ownerWasEnabled)
-        EnableWindow(m_owner, TRUE);
-    ShowWindow(m_window, SW_HIDE);
-    DestroyWindow(m_window);
+    runModal(m_window, m_owner, m_closed, [this] { show(); });
 }
 
 LRESULT CALLBACK frmAbout::windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)

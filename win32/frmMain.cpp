@@ -1,5 +1,6 @@
 #include "frmMain.h"
 
+#include "GroupsDialog.h"
 #include "MessageBoxLayer.h"
 #include "SourceDialog.h"
 #include "frmAbout.h"
@@ -35,7 +36,9 @@ void frmMain::create(std::chrono::milliseconds pacing)
 {
     m_window = createDescribedWindow(frmMainDescription(), nullptr, &frmMain::windowProcedure, this);
     if (m_dialogs == nullptr) {
-        m_ownDialogs = std::make_unique<WindowDialogs<HWND, Win32SourceDialog, Win32MessageBoxLayer>>(m_window);
+        m_ownDialogs
+            = std::make_unique<WindowDialogs<HWND, Win32SourceDialog, Win32MessageBoxLayer, Win32GroupsDialog>>(
+                m_window);
         m_dialogs = m_ownDialogs.get();
     }
     m_logic = std::make_unique<MainWindowLogic>(*this, *m_dialogs, *m_fs, pacing);
@@ -145,6 +148,9 @@ LRESULT frmMain::handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
             m_controls.pressCancelButton();
         else
             m_logic->command(frmMainDescription().commandById(LOWORD(wParam)));
+        return 0;
+    case WM_MENUSELECT:
+        m_controls.showMenuTooltip(reinterpret_cast<HMENU>(lParam), LOWORD(wParam), HIWORD(wParam));
         return 0;
     case WM_DROPFILES:
         drop(reinterpret_cast<HDROP>(wParam));

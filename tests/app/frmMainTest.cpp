@@ -193,6 +193,7 @@ TEST_F(frmMainTest, EveryCommandIsForwarded)
 {
     for (const test::DescribedCommand& described : test::describedCommands(design)) {
         dialogs.dialogs.clear();
+        dialogs.groups = { ContactGroups { 100, 0 } };
         bool aboutOpened = false;
         QTimer::singleShot(0, [&] {
             if (auto* about = qobject_cast<frmAbout*>(QApplication::activeModalWidget())) {
@@ -214,6 +215,7 @@ TEST_F(frmMainTest, AccessKeysOpenTheirMenusAndChooseTheirItems)
 {
     for (const test::AccessKeyPath& path : test::jobAccessKeys(design)) {
         dialogs.dialogs.clear();
+        dialogs.groups = { ContactGroups { 100, 0 } };
         QTest::keyClick(&window, path.menuKey, Qt::AltModifier);
         QWidget* popup = QApplication::activePopupWidget();
         ASSERT_NE(popup, nullptr) << path.item;
@@ -224,6 +226,7 @@ TEST_F(frmMainTest, AccessKeysOpenTheirMenusAndChooseTheirItems)
     // Enter and Space press the button that has the focus.
     for (const Qt::Key key : { Qt::Key_Return, Qt::Key_Space }) {
         dialogs.dialogs.clear();
+        dialogs.groups = { ContactGroups { 100, 0 } };
         QTest::keyClick(QApplication::focusWidget(), key);
         test::expectCommandDone(design.control(design.focus).command, dialogs, false, true);
     }

@@ -178,6 +178,65 @@ TEST(Cli, SplitsWithContactNames)
     EXPECT_EQ(test::readFile(dir.file("Split-vCards/contact0004.vcf")), "BEGIN:VCARD\r\nTEL:1\r\nEND:VCARD\r\n");
 }
 
+TEST(Cli, GroupOptionsOutsideWhatIsAllowedAreUsageErrorsThatSayWhatIs)
+{
+    test::TempFolder dir;
+    const std::string source = dir.write("all.vcf", twoCards);
+    const struct {
+        std::vector<std::string> options;
+        const char* allowed;
+    } cases[] = {
+        { { "--per-file=0" }, "a whole number of contacts from 1 up" },
+        { { "--per-file=-3" }, "a whole number of contacts from 1 up" },
+        { { "--per-file=ten" }, "a whole number of contacts from 1 up" },
+        { { "--per-file=" }, "a whole number of contacts from 1 up" },
+        { { "--per-file=2.5" }, "a whole number of contacts from 1 up" },
+        { { "--per-file=99999999999999999999" }, "a whole number of contacts from 1 up" },
+        { { "--max-size=1023" }, "at least 1K (1024 bytes)" },
+        { { "--max-size=0.9K" }, "at least 1K (1024 bytes)" },
+        { { "--max-size=-2M" }, "at least 1K (1024 bytes)" },
+        { { "--max-size=big" }, "a number with K, M or G" },
+        { { "--max-size=2.5" }, "a number with K, M or G" },
+        { { "--per-file=10", "--naming=number" }, "do not go with --naming" },
+        { { "--naming=contact", "--max-size=2M" }, "do not go with --naming" },
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args = { "split" };
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        args.push_back(source);
+        const CliRun r = run(args);
+        EXPECT_EQ(r.status, exitUsage) << c.options[0];
+        EXPECT_TRUE(r.out.empty()) << c.options[0];
+        EXPECT_NE(r.err.find(c.allowed), std::string::npos) << r.err;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.file("Split-vCards"))) << "a usage error starts no job";
+    for (const char* option : { "--export", "--per-file=2" })
+        EXPECT_EQ(run({ "export", option, source }).status, exitUsage) << "the export takes no group option";
+}
+
+TEST(Cli, SplitsIntoGroupsByCountAndSize)
+{
+    test::TempFolder dir;
+    const std::string card = "BEGIN:VCARD\r\nFN:A\r\nEND:VCARD\r\n";
+    const std::string photo = "BEGIN:VCARD\r\nPHOTO:" + std::string(3000, 'p') + "\r\nEND:VCARD\r\n";
+    dir.write("all.vcf", card + card + card + photo + card);
+    const CliRun r = run({ "split", "--max-size=2K", "--per-file=2", "all.vcf" }, dir.path());
+    EXPECT_EQ(r.status, exitSuccess) << r.err;
+    EXPECT_EQ(r.out,
+        "vCard Split Successfull\nvCard has been split successfully.\n4 files of at most 2 contacts have been created "
+        "in...\n\n"
+            + dir.file("Split-vCards")
+            + "\n1 file is larger than 2 KB because a single contact is larger than that.\n");
+    EXPECT_EQ(test::listFolder(dir.file("Split-vCards")),
+        (std::vector<std::string> {
+            "contacts0001-0002.vcf", "contacts0003-0003.vcf", "contacts0004-0004.vcf", "contacts0005-0005.vcf" }));
+    EXPECT_EQ(test::readFile(dir.file("Split-vCards/contacts0004-0004.vcf")), photo);
+
+    const CliRun one = run({ "split", "--per-file=5", dir.write("one.vcf", card) });
+    EXPECT_EQ(one.status, exitNothingOrFailed);
+    EXPECT_NE(one.err.find("Nothing to Process"), std::string::npos);
+}
+
 TEST(Cli, NothingToProcessExitsOneOnStandardError)
 {
     test::TempFolder dir;

@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <new>
+#include <optional>
 
 namespace tessely
 {
@@ -15,6 +17,18 @@ namespace
 {
 
 const std::string twoCards = "BEGIN:VCARD\r\nFN:A\r\nEND:VCARD\r\nBEGIN:VCARD\r\nFN:B\r\nEND:VCARD\r\n";
+
+/// What a split into groups of `count` contacts into `files` files in /d/Split-vCards gives back.
+GroupsResult grouped(std::uint64_t files, std::uint64_t overSize = 0, std::uint64_t skippedLines = 0)
+{
+    GroupsResult result;
+    result.count = 1000;
+    result.location = "/d/Split-vCards";
+    result.skippedLines = skippedLines;
+    result.files = files;
+    result.overSize = overSize;
+    return result;
+}
 
 TEST(AskForRequest, SetsUpTheDialogPerKindAndGivesTheChoice)
 {
@@ -115,6 +129,31 @@ TEST(RunOperation, MessagesReadWordForWord)
             "vCard Recombine Failed",
             "vCard recombination has not been completed.",
             MessageIcon::Error },
+        { groupsSuccessMessage(grouped(4), { 250, 0 }),
+            "vCard Split Successfull",
+            "vCard has been split successfully.\r\n4 files of at most 250 contacts have been created in...\r\n\r\n"
+            "/d/Split-vCards",
+            MessageIcon::Information },
+        { groupsSuccessMessage(grouped(1), { 1, 0 }),
+            "vCard Split Successfull",
+            "vCard has been split successfully.\r\n1 file of at most 1 contact has been created in...\r\n\r\n"
+            "/d/Split-vCards",
+            MessageIcon::Information },
+        { groupsSuccessMessage(grouped(3, 1, 2), { 0, 2621440 }),
+            "vCard Split Successfull",
+            "vCard has been split successfully.\r\n3 files of at most 2.5 MB have been created in...\r\n\r\n"
+            "/d/Split-vCards\r\n1 file is larger than 2.5 MB because a single contact is larger than that.\r\n"
+            "2 lines outside any contact were not copied.",
+            MessageIcon::Information },
+        { groupsSuccessMessage(grouped(9, 2), { 100, 1024 }),
+            "vCard Split Successfull",
+            "vCard has been split successfully.\r\n9 files of at most 100 contacts have been created in...\r\n\r\n"
+            "/d/Split-vCards\r\n2 files are larger than 1 KB because a single contact is larger than that.",
+            MessageIcon::Information },
+        { failureMessage(OperationKind::SplitGroups),
+            "vCard Split Failed",
+            "vCard has not been successfully split.",
+            MessageIcon::Error },
         { failureMessage(OperationKind::Split,
               FileError("cannot open file", "/d/a.vcf", std::make_error_code(std::errc::permission_denied))),
             "vCard Split Failed",
@@ -162,6 +201,79 @@ TEST(Operation, RefusedFilesAreNamedAFewAtATime)
     EXPECT_EQ(many.icon, MessageIcon::Error);
 }
 
+TEST(Operation, SizesAreReadAndShownInUnitsOf1024)
+{
+    const struct {
+        const char* text;
+        std::optional<std::uint64_t> bytes;
+    } read[] = {
+        { "1024", 1024 },
+        { "1K", 1024 },
+        { "1k", 1024 },
+        { "2.5M", 2621440 },
+        { "2.5m", 2621440 },
+        { "0.5K", 512 },
+        { "1.001K", 1025 },
+        { "3G", std::uint64_t { 3 } << 30 },
+        { "16777216T", std::nullopt },
+        { "18446744073709551615", UINT64_MAX },
+        { "18446744073709551616", std::nullopt },
+        { "17179869184G", std::nullopt },
+        { "", std::nullopt },
+        { "M", std::nullopt },
+        { ".5M", std::nullopt },
+        { "5.M", std::nullopt },
+        { "1.5", std::nullopt },
+        { "-1K", std::nullopt },
+        { "+1K", std::nullopt },
+        { " 1K", std::nullopt },
+        { "1 K", std::nullopt },
+        { "1KB", std::nullopt },
+        { "1e3", std::nullopt },
+        { "1.2.3M", std::nullopt },
+    };
+    for (const auto& c : read)
+        EXPECT_EQ(parseSize(c.text), c.bytes) << c.text;
+
+    const struct {
+        std::uint64_t bytes;
+        const char* text;
+    } shown[] = {
+        { 1024, "1 KB" },
+        { 1536, "1.5 KB" },
+        { 1280, "1.25 KB" },
+        { 1034, "1034 bytes" },
+        { 2621440, "2.5 MB" },
+        { 1310720, "1.25 MB" },
+        { 1048576 + 10486, "1059062 bytes" },
+        { std::uint64_t { 3 } << 30, "3 GB" },
+        { std::uint64_t { 5 } << 40, "5120 GB" },
+        { UINT64_MAX, "18446744073709551615 bytes" },
+    };
+    for (const auto& c : shown)
+        EXPECT_EQ(sizeText(c.bytes), c.text) << c.bytes;
+}
+
+TEST(AskForRequest, AGroupsSplitAsksHowToGroupFirstAndACancelThereAsksNothingMore)
+{
+    test::ScriptedUi cancelled;
+    EXPECT_EQ(askForRequest(OperationKind::SplitGroups, cancelled), std::nullopt);
+    EXPECT_EQ(cancelled.groupsAsked, 1);
+    EXPECT_TRUE(cancelled.dialogs.empty());
+
+    test::ScriptedUi ui;
+    ui.groups = { ContactGroups { 250, 2621440 } };
+    ui.selections = { Selection::ofPath("/d/all.vcf") };
+    const std::optional<OperationRequest> request = askForRequest(OperationKind::SplitGroups, ui);
+    ASSERT_TRUE(request);
+    EXPECT_EQ(request->kind, OperationKind::SplitGroups);
+    EXPECT_EQ(request->groups.perFile, 250u);
+    EXPECT_EQ(request->groups.largestBytes, 2621440u);
+    EXPECT_EQ(request->selection.path(), Selection::ofPath("/d/all.vcf").path());
+    ASSERT_EQ(ui.dialogs.size(), 1u);
+    EXPECT_EQ(ui.dialogs[0].title, dialogSetupFor(OperationKind::Split).title);
+}
+
 TEST(RunOperation, RefusesSelectionsWithNothingToProcess)
 {
     test::TempFolder dir;
@@ -172,6 +284,7 @@ TEST(RunOperation, RefusesSelectionsWithNothingToProcess)
         Selection selection;
     } cases[] = {
         { OperationKind::Split, Selection::ofPath(one) },
+        { OperationKind::SplitGroups, Selection::ofPath(one) },
         { OperationKind::Split, Selection::ofPath(dir.file("typed-but-missing.vcf")) },
         { OperationKind::Export, Selection::ofPath(one) },
         { OperationKind::Recombine, Selection::ofPath(two) },

@@ -43,6 +43,8 @@ struct Scenario {
     bool nameFromContact;
     /// Writes the input files into the folder and gives the selection the open dialog would give.
     std::function<Selection(const test::TempFolder&)> prepare;
+    /// For a split into groups: how the files are filled.
+    ContactGroups groups = {};
 };
 
 struct Run {
@@ -70,7 +72,7 @@ Run runScenario(const Scenario& scenario, FileOp op, std::uint64_t nth)
     test::ScriptedUi ui;
     test::RecordingHost host;
     const SplitNaming naming = scenario.nameFromContact ? SplitNaming::FromContact : SplitNaming::Numbered;
-    run.outcome = RunOperation({ scenario.kind, selection, naming }, ui, fs, host);
+    run.outcome = RunOperation({ scenario.kind, selection, naming, scenario.groups }, ui, fs, host);
     if (!ui.messages.empty() && !ui.messages.back().lines.empty())
         run.errorText = ui.messages.back().lines.back();
     if (fs.faulted()) {
@@ -202,6 +204,21 @@ TEST(FaultSweep, ContactNamedSplit)
                dir.write("Split-vCards/contact0004.vcf", "earlier 4");
                return Selection::ofPath(dir.write("all.vcf", fourContacts + "BEGIN:VCARD\r\nTEL:1\r\nEND:VCARD\r\n"));
            } });
+}
+
+TEST(FaultSweep, SplitIntoGroupsOverAnEarlierGroup)
+{
+    // Two contacts a file and at most 1 KB: the long fifth contact closes its group by size.
+    const std::string longContact = "BEGIN:VCARD\r\nNOTE:" + std::string(1000, 'x') + "\r\nEND:VCARD\r\n";
+    sweep({ "split into groups",
+        OperationKind::SplitGroups,
+        false,
+        [&](const test::TempFolder& dir) {
+            std::filesystem::create_directory(dir.file("Split-vCards"));
+            dir.write("Split-vCards/contacts0001-0002.vcf", "earlier group");
+            return Selection::ofPath(dir.write("all.vcf", fourContacts + longContact + longContact));
+        },
+        { 2, 1024 } });
 }
 
 TEST(FaultSweep, ExportOverAnEarlierTable)

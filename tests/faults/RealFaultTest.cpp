@@ -100,17 +100,30 @@ TEST(RealFaults, LinksAtOutputNamesAreReplacedNeverWrittenThrough)
     std::filesystem::create_symlink("/dev/full", dir.file("Split-vCards/contact0002.vcf"));
     std::filesystem::create_hard_link(source, dir.file("Split-vCards/contact0003.vcf"));
     std::filesystem::create_symlink("../all.vcf", dir.file("Split-vCards/Contacts_Export.csv"));
+    std::filesystem::create_symlink("../all.vcf", dir.file("Split-vCards/contacts0001-0002.vcf"));
+    std::filesystem::create_symlink("/dev/full", dir.file("Split-vCards/contacts0003-0003.vcf"));
 
-    for (const char* command : { "split", "export" }) {
-        const CliRun run = runCliHere({ command, source });
+    for (const char* command : { "split", "export", "split --per-file=2" }) {
+        std::vector<std::string> args;
+        std::istringstream words(command);
+        for (std::string word; words >> word;)
+            args.push_back(word);
+        args.push_back(source);
+        const CliRun run = runCliHere(args);
         EXPECT_EQ(run.status, exitSuccess) << command << ": " << run.err;
         EXPECT_EQ(test::readFile(source), threeCards) << command;
     }
-    for (const char* name : { "contact0001.vcf", "contact0002.vcf", "contact0003.vcf", "Contacts_Export.csv" }) {
+    for (const char* name : { "contact0001.vcf",
+             "contact0002.vcf",
+             "contact0003.vcf",
+             "Contacts_Export.csv",
+             "contacts0001-0002.vcf",
+             "contacts0003-0003.vcf" }) {
         const std::string path = dir.file(std::string("Split-vCards/") + name);
         EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::symlink_status(path))) << name;
     }
     EXPECT_EQ(test::readFile(dir.file("Split-vCards/contact0002.vcf")), "BEGIN:VCARD\r\nFN:B\r\nEND:VCARD\r\n");
+    EXPECT_EQ(test::readFile(dir.file("Split-vCards/contacts0003-0003.vcf")), "BEGIN:VCARD\r\nFN:C\r\nEND:VCARD\r\n");
 }
 
 TEST(RealFaults, AnOutputFolderThatIsABrokenLinkGetsAClearMessage)
@@ -179,6 +192,7 @@ TEST(RealFaults, OutputsAreNoMoreOpenThanTheirInput)
         ::chmod(source.c_str(), c.input);
         for (const char* command : { "split", "export" })
             EXPECT_EQ(runCliHere({ command, source }).status, exitSuccess);
+        EXPECT_EQ(runCliHere({ "split", "--per-file=2", source }).status, exitSuccess);
         const auto modeOf = [](const std::string& path) {
             struct stat info {
             };
@@ -186,7 +200,7 @@ TEST(RealFaults, OutputsAreNoMoreOpenThanTheirInput)
             return static_cast<unsigned>(info.st_mode & 0777);
         };
         EXPECT_EQ(modeOf(dir.file("Split-vCards")), c.folder) << std::oct << c.input;
-        for (const char* name : { "contact0001.vcf", "Contacts_Export.csv" })
+        for (const char* name : { "contact0001.vcf", "Contacts_Export.csv", "contacts0001-0002.vcf" })
             EXPECT_EQ(modeOf(dir.file(std::string("Split-vCards/") + name)), c.files)
                 << name << " " << std::oct << c.input;
     }

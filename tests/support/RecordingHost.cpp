@@ -51,4 +51,14 @@ void ScriptedUi::showMessage(const Message& message)
     messages.push_back(message);
 }
 
+std::optional<ContactGroups> ScriptedUi::askGroups()
+{
+    ++groupsAsked;
+    if (groups.empty())
+        return std::nullopt;
+    const std::optional<ContactGroups> answer = groups.front();
+    groups.pop_front();
+    return answer;
+}
+
 } // namespace tessely::test

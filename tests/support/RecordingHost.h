@@ -39,11 +39,16 @@ class ScriptedUi : public OperationUi
 public:
     Selection showOpen(const DialogSetup& setup) override;
     void showMessage(const Message& message) override;
+    std::optional<ContactGroups> askGroups() override;
 
     /// The selections the dialog gives, one per call; an exhausted script cancels.
     std::deque<Selection> selections;
     std::vector<DialogSetup> dialogs;
     std::vector<Message> messages;
+    /// The answers of the groups dialog, one per call; an exhausted script cancels.
+    std::deque<std::optional<ContactGroups>> groups;
+    /// How many times the groups dialog was shown.
+    int groupsAsked = 0;
 };
 
 } // namespace tessely::test

@@ -24,12 +24,15 @@ std::vector<DescribedCommand> describedCommands(const WindowDescription& window)
 
 void expectCommandDone(WindowCommand command, const ScriptedUi& dialogs, bool aboutOpened, bool windowOpen)
 {
-    if (const auto job = jobFor(command)) {
+    const auto job = jobFor(command);
+    if (job) {
         ASSERT_EQ(dialogs.dialogs.size(), 1u) << static_cast<int>(command);
         EXPECT_EQ(dialogs.dialogs[0].title, dialogSetupFor(*job).title);
     } else {
         EXPECT_TRUE(dialogs.dialogs.empty()) << static_cast<int>(command);
     }
+    EXPECT_EQ(dialogs.groups.empty(), job == OperationKind::SplitGroups)
+        << static_cast<int>(command) << ": only a split into groups asks how to group";
     EXPECT_EQ(aboutOpened, command == WindowCommand::About) << static_cast<int>(command);
     EXPECT_EQ(windowOpen, command != WindowCommand::Exit) << static_cast<int>(command);
 }

@@ -24,7 +24,8 @@ struct DescribedCommand {
 std::vector<DescribedCommand> describedCommands(const WindowDescription& window);
 
 /// Checks that a window did what choosing `command` asks of it: a job command showed its job's open dialog
-/// (the only dialog shown), About opened the About window, Exit closed the window, and nothing else did.
+/// (the only dialog shown), after the groups dialog for a split into groups (scripted with one answer
+/// before the command), About opened the About window, Exit closed the window, and nothing else did.
 void expectCommandDone(WindowCommand command, const ScriptedUi& dialogs, bool aboutOpened, bool windowOpen);
 
 /// A job command of a menu reached with the keyboard: Alt and the access key of its menu, then its own.

@@ -110,6 +110,8 @@ TEST(MainWindowLogic, EveryJobCommandAsksWithItsJobsDialogAndACancelDoesNothing)
     std::set<OperationKind> offered;
     for (const WindowCommand command : jobCommands()) {
         Window window;
+        // A split into groups asks how to group first; once answered it asks for the file like the others.
+        window.dialogs.groups = { ContactGroups { 100, 0 } };
         window.logic.command(command);
         ASSERT_EQ(window.dialogs.dialogs.size(), 1u);
         EXPECT_EQ(window.dialogs.dialogs[0].title, dialogSetupFor(*jobFor(command)).title);
@@ -119,9 +121,45 @@ TEST(MainWindowLogic, EveryJobCommandAsksWithItsJobsDialogAndACancelDoesNothing)
         offered.insert(*jobFor(command));
     }
     EXPECT_EQ(offered,
-        (std::set<OperationKind> {
-            OperationKind::Split, OperationKind::Export, OperationKind::Recombine, OperationKind::ExportWorkbook }))
+        (std::set<OperationKind> { OperationKind::Split,
+            OperationKind::Export,
+            OperationKind::Recombine,
+            OperationKind::ExportWorkbook,
+            OperationKind::SplitGroups }))
         << "every job has a command in the window";
+}
+
+TEST(MainWindowLogic, TheGroupsCommandAsksHowToGroupBeforeTheFileAndACancelAsksNothingMore)
+{
+    const struct {
+        const char* name;
+        std::optional<ContactGroups> answer;
+        bool fileChosen;
+        std::vector<std::string> outputs; // in Split-vCards
+    } cases[] = {
+        { "groups dialog cancelled", std::nullopt, true, {} },
+        { "file dialog cancelled", ContactGroups { 2, 0 }, false, {} },
+        { "two a file", ContactGroups { 2, 0 }, true, { "contacts0001-0002.vcf", "contacts0003-0003.vcf" } },
+        { "one megabyte a file", ContactGroups { 100, 1 << 20 }, true, { "contacts0001-0003.vcf" } },
+    };
+    for (const auto& c : cases) {
+        test::TempFolder dir;
+        Window window;
+        window.dialogs.groups = { c.answer };
+        if (c.fileChosen)
+            window.dialogs.selections = { Selection::ofPath(dir.write("a.vcf", cards(3))) };
+        window.logic.command(WindowCommand::SplitGroups);
+        EXPECT_EQ(window.dialogs.groupsAsked, 1) << c.name;
+        EXPECT_EQ(window.dialogs.dialogs.size(), c.answer ? 1u : 0u) << c.name;
+        if (c.outputs.empty()) {
+            EXPECT_TRUE(window.dialogs.messages.empty()) << c.name;
+            EXPECT_FALSE(std::filesystem::exists(dir.file("Split-vCards"))) << c.name;
+            continue;
+        }
+        ASSERT_EQ(window.dialogs.messages.size(), 1u) << c.name;
+        EXPECT_EQ(window.dialogs.messages[0].icon, MessageIcon::Information) << c.name;
+        EXPECT_EQ(test::listFolder(dir.file("Split-vCards")), c.outputs) << c.name;
+    }
 }
 
 TEST(MainWindowLogic, CommandsRunTheirJobsWithTheNamingChosenWhenTheJobStarts)
@@ -161,9 +199,11 @@ TEST(MainWindowLogic, CommandsRunTheirJobsWithTheNamingChosenWhenTheJobStarts)
 
 TEST(MainWindowLogic, TheStatusCountsWhileASplitOrRecombineRunsAndIsHiddenAfter)
 {
-    for (const WindowCommand command : { WindowCommand::Run, WindowCommand::ReCombine, WindowCommand::Export }) {
+    for (const WindowCommand command :
+        { WindowCommand::Run, WindowCommand::ReCombine, WindowCommand::Export, WindowCommand::SplitGroups }) {
         test::TempFolder dir;
         Window window;
+        window.dialogs.groups = { ContactGroups { 7, 0 } };
         dir.write("a.vcf", cards(40));
         dir.write("b.vcf", cards(2));
         window.dialogs.selections

@@ -1,5 +1,6 @@
 #include "platform/Version.h"
 #include "ui/frmAboutDescription.h"
+#include "ui/frmGroupsDescription.h"
 #include "ui/frmMainDescription.h"
 
 #include <gtest/gtest.h>
@@ -14,7 +15,7 @@ namespace tessely
 namespace
 {
 
-const WindowDescription* const windows[] = { &frmMainDescription(), &frmAboutDescription() };
+const WindowDescription* const windows[] = { &frmMainDescription(), &frmAboutDescription(), &frmGroupsDescription() };
 
 TEST(Twips, ConvertToPixelsAtTheScreensDensity)
 {
@@ -194,7 +195,8 @@ TEST(WindowDescription, MenusAreWellFormedAndAccessKeysUniquePerMenu)
              WindowCommand::Exit,
              WindowCommand::ReCombine,
              WindowCommand::Export,
-             WindowCommand::About })
+             WindowCommand::About,
+             WindowCommand::SplitGroups })
         EXPECT_EQ(commands[command], 1) << "command " << static_cast<int>(command) << " is offered once";
 }
 

@@ -159,10 +159,42 @@ TEST_F(frmMainNative, MenusAreDrawnAsDescribed)
     EXPECT_EQ(shown, described);
 }
 
+TEST_F(frmMainNative, AMenuItemShowsItsTooltipWhileSelected)
+{
+    HMENU bar = GetMenu(window.window());
+    HWND tooltip = window.controls().tooltip();
+    const auto menuTip = [&] {
+        return test::tooltipText(
+            tooltip, window.window(), reinterpret_cast<HWND>(NativeControls::menuTooltipTool)); // NOLINT
+    };
+    std::size_t shown = 0;
+    int menu = -1;
+    for (const MenuItemDescription& item : design.menu) {
+        if (item.level == 0) {
+            ++menu;
+            continue;
+        }
+        HMENU popup = GetSubMenu(bar, menu);
+        const WPARAM selected = MAKEWPARAM(item.id, item.separator() ? MF_SEPARATOR : MF_HILITE);
+        SendMessageW(window.window(), WM_MENUSELECT, selected, reinterpret_cast<LPARAM>(popup));
+        const bool visible = IsWindowVisible(tooltip) != FALSE;
+        EXPECT_EQ(visible, !item.tooltip.empty()) << item.name;
+        if (visible) {
+            EXPECT_EQ(menuTip(), item.tooltip) << item.name;
+            ++shown;
+        }
+    }
+    // The menu closes: the tooltip goes with it.
+    SendMessageW(window.window(), WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
+    EXPECT_FALSE(IsWindowVisible(tooltip));
+    EXPECT_GE(shown, 1u);
+}
+
 TEST_F(frmMainNative, EveryCommandIsForwarded)
 {
     for (const test::DescribedCommand& described : test::describedCommands(design)) {
         dialogs.dialogs.clear();
+        dialogs.groups = { ContactGroups { 100, 0 } };
         bool aboutOpened = false;
         test::WhileRunning closeAbout([&] {
             if (HWND about = test::findThreadWindow(L"Tessely.frmAbout")) {
@@ -185,12 +217,14 @@ TEST_F(frmMainNative, AccessKeysAndTheFocusedButtonReachTheirCommands)
     const auto virtualKey = [](char key) { return static_cast<WORD>(std::toupper(static_cast<unsigned char>(key))); };
     for (const test::AccessKeyPath& path : test::jobAccessKeys(design)) {
         dialogs.dialogs.clear();
+        dialogs.groups = { ContactGroups { 100, 0 } };
         test::typeKeys(window.window(), { { virtualKey(path.menuKey), true }, { virtualKey(path.itemKey) } });
         test::pumpUntil([&] { return !dialogs.dialogs.empty(); }, std::chrono::seconds(3));
         EXPECT_EQ(lastDialogTitle(), dialogSetupFor(path.job).title) << path.item;
     }
     // Enter presses the button that has the focus; Esc does nothing in a window without a cancel button.
     dialogs.dialogs.clear();
+    dialogs.groups = { ContactGroups { 100, 0 } };
     test::typeKeys(window.window(), { { VK_RETURN }, { VK_ESCAPE } });
     test::expectCommandDone(design.control(design.focus).command, dialogs, false, window.isOpen());
 }
