@@ -310,9 +310,10 @@ void Utf8Check::add(char c)
 std::string windows1252ToUtf8(std::string_view text)
 {
     // 0x80 to 0x9F; the rest of the upper half is Latin-1, the same code points as the bytes. The five bytes
-    // the code page leaves undefined are the control characters Windows reads them as, so nothing is lost.
+    // the code page leaves undefined give the replacement character, not the control characters that
+    // Windows reads them as.
     static constexpr std::uint16_t high[32] = { 0x20AC,
-        0x0081,
+        0xFFFD,
         0x201A,
         0x0192,
         0x201E,
@@ -324,10 +325,10 @@ std::string windows1252ToUtf8(std::string_view text)
         0x0160,
         0x2039,
         0x0152,
-        0x008D,
+        0xFFFD,
         0x017D,
-        0x008F,
-        0x0090,
+        0xFFFD,
+        0xFFFD,
         0x2018,
         0x2019,
         0x201C,
@@ -340,7 +341,7 @@ std::string windows1252ToUtf8(std::string_view text)
         0x0161,
         0x203A,
         0x0153,
-        0x009D,
+        0xFFFD,
         0x017E,
         0x0178 };
     std::string out;

@@ -60,7 +60,7 @@ private:
     bool m_valid = true;
 };
 /// `text` read as Windows-1252, byte by byte, in UTF-8. The five bytes that code page leaves undefined
-/// become the control characters U+0081, U+008D, U+008F, U+0090 and U+009D, as Windows reads them.
+/// become the replacement character U+FFFD.
 std::string windows1252ToUtf8(std::string_view text);
 /// The number of bytes that the first `characters` characters of `text` take (see `characterCount`).
 std::size_t characterPrefixBytes(std::string_view text, std::size_t characters);

@@ -59,8 +59,8 @@ TEST(Text, Utf8IsCheckedWholeOrInPiecesAndWindows1252IsReadByteByByte)
             EXPECT_EQ(check.valid(), c.valid) << c.text << " in pieces of " << size;
         }
     }
-    // The five bytes the code page leaves undefined are the control characters Windows makes of them.
-    EXPECT_EQ(windows1252ToUtf8("J\xFCrgen \x80\x81\x9F"), "J\xC3\xBCrgen \xE2\x82\xAC\xC2\x81\xC5\xB8");
+    // The five bytes the code page leaves undefined give the replacement character.
+    EXPECT_EQ(windows1252ToUtf8("J\xFCrgen \x80\x81\x9F"), "J\xC3\xBCrgen \xE2\x82\xAC\xEF\xBF\xBD\xC5\xB8");
 }
 
 TEST(Text, TrimAndReplaceFollowTheTextRules)

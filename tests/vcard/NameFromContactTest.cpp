@@ -110,9 +110,9 @@ TEST(NameFromContact, GivesNamesThatReadersAndFileSystemsCanUse)
         { { "N:Doe", " ;John", "FN:", "" }, "John Doe" },
         { { "EMAIL", "  x@y", "TEL:1" }, "EMAIL x" },
         { { "", " FN:Jane" }, "Jane" },
-        // Text that is not UTF-8 is Windows-1252, written as UTF-8; its five undefined bytes are C1 controls.
+        // Text that is not UTF-8 is Windows-1252, written as UTF-8; its five undefined bytes give U+FFFD.
         { { "FN:J\xFCrgen M\xFCller" }, "J\xC3\xBCrgen M\xC3\xBCller" },
-        { { "FN:\x80 \x9F \x81" }, "\xE2\x82\xAC \xC5\xB8 \xC2\x81" },
+        { { "FN:\x80 \x9F \x81" }, "\xE2\x82\xAC \xC5\xB8 \xEF\xBF\xBD" },
         { { "N:M\xFCller;J\xC3\xBCrgen" }, "J\xC3\x83\xC2\xBCrgen M\xC3\xBCller" },
         // A leading dash would make the file an option to every tool given "*.vcf".
         { { "FN:-rf" }, "rf" },
