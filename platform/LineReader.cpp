@@ -5,10 +5,6 @@
 #include <algorithm>
 #include <cstring>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 namespace tessely
 {
 namespace
@@ -16,24 +12,14 @@ namespace
 
 constexpr unsigned replacementCharacter = 0xFFFD;
 
-/// The first CR or LF from `p` on, or `end`. Sixteen bytes at a time where the processor can compare them
-/// at once: a line of a contact is short, and looking for the two terminators apart costs two searches a
-/// line.
+/// The first CR or LF from `p` on, or `end`.
 const char* findLineEnd(const char* p, const char* end)
 {
-#if defined(__SSE2__)
-    const __m128i cr = _mm_set1_epi8('\r');
-    const __m128i lf = _mm_set1_epi8('\n');
-    for (; end - p >= 16; p += 16) {
-        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        const int mask = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(chunk, cr), _mm_cmpeq_epi8(chunk, lf)));
+    for (; p < end; p += 64) {
+        const LineEnds ends = lineEndsIn(p, static_cast<std::size_t>(std::min<std::ptrdiff_t>(end - p, 64)));
+        const std::uint64_t mask = ends.cr | ends.lf;
         if (mask != 0)
-            return p + __builtin_ctz(static_cast<unsigned>(mask));
-    }
-#endif
-    for (; p < end; ++p) {
-        if (*p == '\r' || *p == '\n')
-            return p;
+            return p + __builtin_ctzll(mask);
     }
     return end;
 }
@@ -257,6 +243,19 @@ int LineReader::peekNextLine() const
     if (m_encoding != Encoding::Bytes || m_midLine || m_skipLineFeed || m_pos >= m_end)
         return -1;
     return static_cast<unsigned char>(m_buffer[m_pos]);
+}
+
+std::string_view LineReader::bufferedLines() const
+{
+    if (m_encoding != Encoding::Bytes || !m_started || m_midLine || m_skipLineFeed)
+        return {};
+    return { m_buffer.get() + m_pos, m_end - m_pos };
+}
+
+void LineReader::skipLines(std::size_t size, std::size_t lastLine)
+{
+    m_lineStart = m_base + m_pos + lastLine;
+    m_pos += size;
 }
 
 bool LineReader::atEnd()

@@ -24,16 +24,39 @@ JobResult splitEachContact(OutputBesideSource& job, JobHost& host, ContactFiles&
     ContactReader reader(lines, &host);
     StatusGuard status(host);
     std::uint64_t number = 1;
+    // Progress once for every line read outside a contact, the opening line included.
+    const auto lineOutside = [&] {
+        host.setStatus(number);
+        result.stopped = !host.yield();
+    };
+    const auto finish = [&] {
+        const bool catchUp = files.finish();
+        ++number;
+        result.stopped = catchUp && !host.yield();
+    };
     ContactPiece piece;
-    while (!result.stopped && reader.next(piece)) {
+    LineRun run;
+    while (!result.stopped) {
+        // Lines that nothing reads come many at once, as they are: each line alone would cost more than its copy.
+        if (!files.readsLines() && reader.nextLines(run)) {
+            if (run.opens) {
+                lineOutside();
+                if (result.stopped)
+                    break;
+                files.start(number);
+            }
+            files.add(run.text, false);
+            if (run.closes)
+                finish();
+            continue;
+        }
+        if (!reader.next(piece))
+            break;
         switch (piece.role) {
         case LineRole::Outside:
         case LineRole::Opening:
-            // Progress once for every line read outside a contact.
-            if (piece.first) {
-                host.setStatus(number);
-                result.stopped = !host.yield();
-            }
+            if (piece.first)
+                lineOutside();
             if (!result.stopped && piece.role == LineRole::Opening && piece.last) {
                 files.start(number);
                 files.add("BEGIN:VCARD", true);
@@ -41,23 +64,19 @@ JobResult splitEachContact(OutputBesideSource& job, JobHost& host, ContactFiles&
             break;
         case LineRole::Property:
         case LineRole::Nested:
-            // A numbered split or a split into groups reads no line: a call for each would cost it a tenth.
             if (files.readsLines())
                 files.read(piece);
             files.add(piece.text, piece.last);
             break;
-        case LineRole::Closing: {
+        case LineRole::Closing:
             if (!piece.last)
                 break;
             // The contact's closing line is written as "END:VCARD"; a contact that the source leaves open
             // is closed as if its closing lines had been there, one for each card still open.
             for (std::uint64_t card = 0; card < std::max<std::uint64_t>(piece.openCards, 1); ++card)
                 files.add("END:VCARD", true);
-            const bool catchUp = files.finish();
-            ++number;
-            result.stopped = catchUp && !host.yield();
+            finish();
             break;
-        }
         }
     }
     result.stopped = result.stopped || reader.stopped();

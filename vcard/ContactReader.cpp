@@ -34,6 +34,77 @@ bool readsAs(std::string_view word, std::string_view target, std::size_t twoByte
     return upper == target;
 }
 
+/// Where a line's text starts, past a byte-order mark and spaces; its size when it holds nothing else.
+std::size_t textStart(std::string_view line)
+{
+    std::size_t at = !line.empty() && line[0] == byteOrderMark[0] && line.substr(0, 3) == byteOrderMark ? 3 : 0;
+    while (at < line.size() && line[at] == ' ')
+        ++at;
+    return at;
+}
+
+/// False for a line whose text, from `at` on, can be no opening, closing or AGENT line. Opening and closing
+/// lines start with a "b" or an "e" in either case and are short once trimmed (the dotless i takes two bytes);
+/// AGENT lines start with "agent".
+bool mayMatter(std::string_view line, std::size_t at)
+{
+    if (at == line.size())
+        return false;
+    const auto lower = [&](std::size_t i) { return at + i < line.size() ? line[at + i] | 0x20 : 0; };
+    const int first = lower(0);
+    if (first == 'a')
+        return lower(1) == 'g' && lower(2) == 'e' && lower(3) == 'n' && lower(4) == 't';
+    return (first == 'b' || first == 'e') && lower(8) != 0 && (lower(12) == 0 || lower(12) == (' ' | 0x20));
+}
+
+/// False when a line that starts with `c` can be no opening, closing or AGENT line, whatever follows.
+bool mayStartMatter(char c)
+{
+    const int lower = c | 0x20;
+    return lower == 'a' || lower == 'b' || lower == 'e' || lower == ' ' || c == byteOrderMark[0];
+}
+
+/// The size of the longest run of whole lines at the start of `text` that each end in CR LF and can be no
+/// opening, closing or AGENT line; `lastLine` is where the last of them starts. The line ends of 64 bytes are
+/// found and checked at once, and only a line that starts as such a line could is looked at closer.
+std::size_t plainLines(std::string_view text, std::size_t& lastLine)
+{
+    const char* const data = text.data();
+    std::size_t start = 0;
+    // 1 when the block before ends with a CR, whose LF this block is to start with.
+    std::uint64_t carried = 0;
+    for (std::size_t block = 0; block < text.size(); block += 64) {
+        const LineEnds ends = lineEndsIn(data + block, std::min<std::size_t>(text.size() - block, 64));
+        // Every CR is to be followed by an LF and every LF to follow a CR; where that fails first (a CR that
+        // ends the text included), the run ends with the line before.
+        const std::uint64_t odd = ends.lf ^ (ends.cr << 1 | carried);
+        std::uint64_t crs = ends.cr;
+        bool last = odd != 0;
+        if (last) {
+            const auto at = static_cast<unsigned>(__builtin_ctzll(odd));
+            crs &= at == 0 ? 0 : (std::uint64_t { 1 } << (at - 1)) - 1;
+        }
+        carried = crs >> 63;
+        if (carried != 0 && !(block + 64 < text.size() && data[block + 64] == '\n')) {
+            crs &= ~(std::uint64_t { 1 } << 63);
+            last = true;
+        }
+        for (; crs != 0; crs &= crs - 1) {
+            const std::size_t end = block + static_cast<std::size_t>(__builtin_ctzll(crs));
+            if (end > start && mayStartMatter(data[start])) {
+                const std::string_view line(data + start, end - start);
+                if (mayMatter(line, textStart(line)))
+                    return start;
+            }
+            lastLine = start;
+            start = end + 2;
+        }
+        if (last)
+            return start;
+    }
+    return start;
+}
+
 } // namespace
 
 void LineTest::feed(std::string_view piece, bool first)
@@ -193,22 +264,46 @@ bool ContactReader::next(ContactPiece& piece)
 
 bool ContactReader::plainLine(std::string_view line)
 {
-    std::size_t at = !line.empty() && line[0] == byteOrderMark[0] && line.substr(0, 3) == byteOrderMark ? 3 : 0;
-    while (at < line.size() && line[at] == ' ')
-        ++at;
-    if (at < line.size()) {
-        // Opening and closing lines start with a "b" or an "e" in either case and are short once trimmed (the
-        // dotless i takes two bytes); AGENT lines start with "agent".
-        const auto lower = [&](std::size_t i) { return at + i < line.size() ? line[at + i] | 0x20 : 0; };
-        const int first = lower(0);
-        if (first == 'a' && lower(1) == 'g' && lower(2) == 'e' && lower(3) == 'n' && lower(4) == 't')
-            return false;
-        if ((first == 'b' || first == 'e') && lower(8) != 0 && (lower(12) == 0 || lower(12) == (' ' | 0x20)))
-            return false;
-    }
+    const std::size_t at = textStart(line);
+    if (mayMatter(line, at))
+        return false;
     m_role = !m_inside ? LineRole::Outside : m_depth > 0 ? LineRole::Nested : LineRole::Property;
     if (!m_inside && at < line.size())
         ++m_skipped;
+    m_afterAgent = false;
+    return true;
+}
+
+bool ContactReader::nextLines(LineRun& run)
+{
+    constexpr std::string_view opening = "BEGIN:VCARD\r\n";
+    constexpr std::string_view closing = "END:VCARD\r\n";
+    if (m_stage != Stage::None || (m_host != nullptr && m_sinceCheck >= stopCheckBytes))
+        return false;
+    const std::string_view buffered = m_lines.bufferedLines();
+    run.opens = !m_inside && buffered.substr(0, opening.size()) == opening;
+    if (!m_inside && !run.opens)
+        return false;
+    const std::size_t from = run.opens ? opening.size() : 0;
+    std::size_t lastLine = 0;
+    std::size_t size = from + plainLines(buffered.substr(from), lastLine);
+    lastLine += size > from ? from : 0;
+    run.closes = m_depth == 0 && buffered.substr(size, closing.size()) == closing;
+    if (run.closes) {
+        lastLine = size;
+        size += closing.size();
+    }
+    if (size == 0)
+        return false;
+    run.text = buffered.substr(0, size);
+    m_lines.skipLines(size, lastLine);
+    m_sinceCheck += size;
+    if (run.opens) {
+        ++m_contacts;
+        m_depth = 0;
+    }
+    m_inside = !run.closes;
+    m_role = run.closes ? LineRole::Closing : m_depth > 0 ? LineRole::Nested : LineRole::Property;
     m_afterAgent = false;
     return true;
 }

@@ -85,6 +85,15 @@ struct ContactPiece {
     std::uint64_t openCards = 0;
 };
 
+/// Whole lines of a contact, as `ContactReader::nextLines` gives them.
+struct LineRun {
+    std::string_view text;
+    /// The run starts with the line that opens the contact.
+    bool opens = false;
+    /// The run ends with the line that closes the contact.
+    bool closes = false;
+};
+
 /// True for the first piece of a line that continues the line before it: it starts with a space or a tab.
 inline bool isFolded(const ContactPiece& piece)
 {
@@ -111,6 +120,12 @@ public:
 
     /// The next piece, its text valid until the next call; false at the end of the file or on a stop.
     bool next(ContactPiece& piece);
+    /// Between two lines: the longest run of whole lines from there on, as they are in the file with their line
+    /// ends, that each end in CR LF and are the lines of one contact that a job may copy as they are: the
+    /// contact's opening line when it reads exactly "BEGIN:VCARD", lines that can be no opening, closing or
+    /// AGENT line, and the contact's closing line when it reads exactly "END:VCARD". False, with nothing read,
+    /// where no such line comes next, already read: the next line then comes from `next`.
+    bool nextLines(LineRun& run);
     /// The contacts opened so far.
     std::uint64_t contacts() const
     {
