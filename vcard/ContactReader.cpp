@@ -3,6 +3,7 @@
 #include "platform/Text.h"
 
 #include <algorithm>
+#include <array>
 
 namespace tessely
 {
@@ -60,8 +61,14 @@ bool mayMatter(std::string_view line, std::size_t at)
 /// False when a line that starts with `c` can be no opening, closing or AGENT line, whatever follows.
 bool mayStartMatter(char c)
 {
-    const int lower = c | 0x20;
-    return lower == 'a' || lower == 'b' || lower == 'e' || lower == ' ' || c == byteOrderMark[0];
+    // One look-up for the byte that starts every line of a contact.
+    static constexpr auto table = [] {
+        std::array<bool, 256> starts {};
+        for (const char start : { 'a', 'b', 'e', 'A', 'B', 'E', ' ', byteOrderMark[0] })
+            starts[static_cast<unsigned char>(start)] = true;
+        return starts;
+    }();
+    return table[static_cast<unsigned char>(c)];
 }
 
 /// The size of the longest run of whole lines at the start of `text` that each end in CR LF and can be no
