@@ -11,6 +11,9 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__GNUC__) && defined(__x86_64__)
+#include <immintrin.h>
+#endif
 
 namespace tessely
 {
@@ -61,6 +64,25 @@ inline LineEnds lineEndsIn(const char* text, std::size_t size)
     }
     return ends;
 }
+
+#if defined(__GNUC__) && defined(__x86_64__)
+#define TESSELY_WIDE_LINE_ENDS 1
+/// The bytes of the 32 at `text` that are `byte`, a bit for each, on a processor that has AVX2.
+[[gnu::target("avx2")]] inline std::uint64_t wideBytesIn(const char* text, char byte)
+{
+    const __m256i chunk = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(text));
+    return static_cast<unsigned>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(chunk, _mm256_set1_epi8(byte))));
+}
+
+/// `lineEndsIn` for a whole block of 64 bytes, 32 bytes at a time, for a processor that has AVX2 (ask
+/// `__builtin_cpu_supports("avx2")` first): half the work of the sixteen-byte comparisons, which every byte of
+/// a split passes through.
+[[gnu::target("avx2")]] inline LineEnds wideLineEndsIn(const char* text)
+{
+    return { wideBytesIn(text, '\r') | wideBytesIn(text + 32, '\r') << 32,
+        wideBytesIn(text, '\n') | wideBytesIn(text + 32, '\n') << 32 };
+}
+#endif
 
 /// Reads a text file line by line. CR LF, a lone CR and a lone LF each end a line; the terminator is not
 /// part of the line, a last line without one is still read whole, and a final terminator gives no extra

@@ -71,17 +71,23 @@ bool mayStartMatter(char c)
     return table[static_cast<unsigned char>(c)];
 }
 
-/// The size of the longest run of whole lines at the start of `text` that each end in CR LF and can be no
-/// opening, closing or AGENT line; `lastLine` is where the last of them starts. The line ends of 64 bytes are
-/// found and checked at once, and only a line that starts as such a line could is looked at closer.
-std::size_t plainLines(std::string_view text, std::size_t& lastLine)
+/// `plainLines`, the line ends of 64 bytes found and checked at once, 32 bytes compared at a time when `wide`;
+/// only a line that starts as an opening, closing or AGENT line could is looked at closer.
+template <bool wide>
+[[gnu::always_inline]] inline std::size_t plainLinesWith(std::string_view text, std::size_t& lastLine)
 {
     const char* const data = text.data();
     std::size_t start = 0;
     // 1 when the block before ends with a CR, whose LF this block is to start with.
     std::uint64_t carried = 0;
     for (std::size_t block = 0; block < text.size(); block += 64) {
-        const LineEnds ends = lineEndsIn(data + block, std::min<std::size_t>(text.size() - block, 64));
+        LineEnds ends;
+#if defined(TESSELY_WIDE_LINE_ENDS)
+        if (wide && block + 64 <= text.size())
+            ends = wideLineEndsIn(data + block);
+        else
+#endif
+            ends = lineEndsIn(data + block, std::min<std::size_t>(text.size() - block, 64));
         // Every CR is to be followed by an LF and every LF to follow a CR; where that fails first (a CR that
         // ends the text included), the run ends with the line before.
         const std::uint64_t odd = ends.lf ^ (ends.cr << 1 | carried);
@@ -112,7 +118,34 @@ std::size_t plainLines(std::string_view text, std::size_t& lastLine)
     return start;
 }
 
+#if defined(TESSELY_WIDE_LINE_ENDS)
+[[gnu::target("avx2")]] std::size_t widePlainLines(std::string_view text, std::size_t& lastLine)
+{
+    return plainLinesWith<true>(text, lastLine);
+}
+#endif
+
 } // namespace
+
+LineScan fastestLineScan()
+{
+#if defined(TESSELY_WIDE_LINE_ENDS)
+    static const bool wide = __builtin_cpu_supports("avx2") != 0;
+    return wide ? LineScan::Wide : LineScan::Narrow;
+#else
+    return LineScan::Narrow;
+#endif
+}
+
+std::size_t plainLines(std::string_view text, std::size_t& lastLine, LineScan scan)
+{
+#if defined(TESSELY_WIDE_LINE_ENDS)
+    if (scan == LineScan::Wide && fastestLineScan() == LineScan::Wide)
+        return widePlainLines(text, lastLine);
+#endif
+    (void)scan;
+    return plainLinesWith<false>(text, lastLine);
+}
 
 void LineTest::feed(std::string_view piece, bool first)
 {
@@ -293,7 +326,7 @@ bool ContactReader::nextLines(LineRun& run)
         return false;
     const std::size_t from = run.opens ? opening.size() : 0;
     std::size_t lastLine = 0;
-    std::size_t size = from + plainLines(buffered.substr(from), lastLine);
+    std::size_t size = from + plainLines(buffered.substr(from), lastLine, fastestLineScan());
     lastLine += size > from ? from : 0;
     run.closes = m_depth == 0 && buffered.substr(size, closing.size()) == closing;
     if (run.closes) {

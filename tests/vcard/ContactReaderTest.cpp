@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <random>
 
 namespace tessely
 {
@@ -110,6 +111,44 @@ TEST(ContactReader, GivesEachLineItsPartInTheContacts)
     for (const auto& c : cases) {
         for (const std::size_t buffer : { 8, 13, 1 << 16 })
             EXPECT_EQ(roles(c.text, buffer), c.roles) << c.what << ", buffer " << buffer;
+    }
+}
+
+/// The wide scan for runs of plain lines finds what the narrow one finds, from every start in texts of short
+/// and long lines, every kind of line end, and lines that matter, so that the two cannot drift apart on one
+/// processor or another.
+TEST(ContactReader, BothScansForPlainLinesFindTheSameRun)
+{
+    if (fastestLineScan() == LineScan::Narrow)
+        GTEST_SKIP() << "this processor has only the narrow scan";
+    const char* const lines[] = { "TEL:1",
+        "",
+        " folded",
+        "EMAIL;TYPE=INTERNET:someone@example.org",
+        "END:VCARD",
+        "BEGIN:VCARD",
+        "AGENT:",
+        "NOTE:"
+        "0123456789012345678901234567890123456789012345678901234567890123",
+        "x" };
+    const char* const ends[] = { "\r\n", "\r\n", "\r\n", "\n", "\r" };
+    std::mt19937 random(7);
+    for (int round = 0; round < 200; ++round) {
+        std::string text;
+        while (text.size() < 700) {
+            text += lines[random() % std::size(lines)];
+            text += random() % 10 < 9 ? "\r\n" : ends[random() % std::size(ends)];
+        }
+        for (std::size_t from = 0; from < text.size(); ++from) {
+            const std::string_view part = std::string_view(text).substr(from);
+            std::size_t narrowLast = 0;
+            std::size_t wideLast = 0;
+            const std::size_t narrow = plainLines(part, narrowLast, LineScan::Narrow);
+            ASSERT_EQ(plainLines(part, wideLast, LineScan::Wide), narrow) << "round " << round << " from " << from;
+            if (narrow > 0) {
+                ASSERT_EQ(wideLast, narrowLast) << "round " << round << " from " << from;
+            }
+        }
     }
 }
 
