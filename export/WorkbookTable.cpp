@@ -380,6 +380,13 @@ void WorkbookTable::fitEscaped()
         m_escaped = m_cell;
 }
 
+void WorkbookTable::skipCells(std::size_t count)
+{
+    // An empty cell writes nothing: only the column moves on.
+    assert(m_cell.empty() && m_pending.empty() && m_column + count <= m_columns);
+    m_column += count;
+}
+
 void WorkbookTable::endRow()
 {
     assert(m_cell.empty() && m_pending.empty());

@@ -152,8 +152,17 @@ std::uint64_t writeRows(FileSystem& fs, const std::string& target, const Rows& r
     HeldTarget held(fs, target);
     WorkbookTable table(fs, *held.folder, held.name, rows.empty() ? 0 : rows.front().size(), limits);
     for (const auto& row : rows) {
-        for (const auto& cell : row)
-            table.writeCell(cell);
+        // Runs of empty cells are skipped, as the export skips them.
+        for (std::size_t column = 0; column < row.size(); ++column) {
+            std::size_t empty = 0;
+            while (column + empty < row.size() && row[column + empty].empty())
+                ++empty;
+            if (empty > 0)
+                table.skipCells(empty);
+            column += empty;
+            if (column < row.size())
+                table.writeCell(row[column]);
+        }
         table.endRow();
     }
     EXPECT_TRUE(table.complete(0644, [] { return false; }));
@@ -207,6 +216,7 @@ TEST(WorkbookTable, EveryValueStaysTextAsWritten)
         { "<b>&amp;</b> \"quoted\" 'single'", "carriage\rreturn", "bell\x07" },
         { "_x0041_ stays as written", "_x005F_", "a_x12_b" },
         { "", "middle empty on the left", "" },
+        { "", "", "two empty on the left" },
         { "short row" },
     };
     test::TempFolder dir;
