@@ -63,6 +63,22 @@ void NormalizeExportLine::feed(std::string_view piece)
 {
     if (m_afterColon && !m_values)
         return;
+    emit(map(piece, false));
+}
+
+void NormalizeExportLine::whole(std::string_view line, std::string_view& field, std::string_view& value)
+{
+    // As one `feed` and `finish`: with no piece to follow, nothing is carried, and `emit` and `part` trim
+    // the spaces around the first colon and at both ends, which the line holds all of at once.
+    const std::string_view text = map(line, true);
+    const auto colon = text.find(':');
+    m_afterColon = colon != std::string_view::npos;
+    field = trimSpaces(text.substr(0, colon));
+    value = m_afterColon && m_values ? trimSpaces(text.substr(colon + 1)) : std::string_view();
+}
+
+std::string_view NormalizeExportLine::map(std::string_view piece, bool last)
+{
     if (!m_values) {
         const auto colon = piece.find(':');
         piece = piece.substr(0, colon == std::string_view::npos ? colon : colon + 1);
@@ -80,22 +96,20 @@ void NormalizeExportLine::feed(std::string_view piece)
     const std::size_t length = m_carry.size() + mapBytes(bytes, text.data() + m_carry.size(), high);
     m_carry.clear();
     m_beyondAscii = m_beyondAscii || high;
-    if (!high) {
-        emit(std::string_view(text).substr(0, length));
-        return;
-    }
+    if (!high)
+        return std::string_view(text).substr(0, length);
     // Deleting a comma can join the bytes around it into one character, so the commas go first, and the end
     // of a character that the next piece may complete waits for it. ASCII letters are upper-cased already;
     // the others need the Unicode table, on whole characters.
     std::string& upper = m_text[2 + m_turn];
     upper.assign(text, 0, length);
-    if (!m_windows1252) {
+    if (!m_windows1252 && !last) {
         const std::size_t cut = incompleteUtf8Tail(upper);
         m_carry.assign(upper, cut, std::string::npos);
         upper.resize(cut);
     }
     upperCaseBeyondAscii(upper);
-    emit(upper);
+    return upper;
 }
 
 void NormalizeExportLine::finish()
