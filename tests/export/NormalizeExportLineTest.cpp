@@ -43,6 +43,9 @@ TEST(NormalizeExportLine, DeletesCommasTurnsSemicolonsIntoSpacesUpperCasesTrimsA
         // A character left unfinished at the line's end is kept as it stands, the spaces before it too.
         { "fn: \xC3\xA9 \xC3", false, "FN", "\xC3\x89 \xC3" },
         { "  :  ", false, "", "" },
+        // Sixteen bytes and more: the letters' neighbours in ASCII stay as they are.
+        { "x:`az{@AZ[;;,,ok", false, "X", "`AZ{@AZ[  OK" },
+        { "note;x:abcdefghijklmnopqrstuvwxyz0", false, "NOTE X", "ABCDEFGHIJKLMNOPQRSTUVWXYZ0" },
         // A line that is not UTF-8 is read as Windows-1252.
         { "fn:jos\xE9 m\xFCller, \x80 5", true, "FN", "JOS\xC3\x89 M\xC3\x9CLLER \xE2\x82\xAC 5" },
         { "x:\xC3,\xA9", true, "X", "\xC3\x83\xC2\xA9" },
