@@ -217,6 +217,7 @@ TEST(WorkbookTable, EveryValueStaysTextAsWritten)
         { "_x0041_ stays as written", "_x005F_", "a_x12_b" },
         { "", "middle empty on the left", "" },
         { "", "", "two empty on the left" },
+        { "sixteen printable\x01 then a control", "0123456789abcdef~\x7F DEL", "eight by\xC3\xA9 then more" },
         { "short row" },
     };
     test::TempFolder dir;
@@ -240,6 +241,9 @@ TEST(WorkbookTable, TextThatIsNotUtf8IsMended)
         { { "\xD0", "\x98\xD0\xB2\xD0", "\xB0\xD0\xBD" }, "Иван" },
         { { "\xF0", "\x9F", "\x98", "\x80!" }, "😀!" },
         { { "ends inside \xF0\x9F" }, "ends inside " + mark },
+        // Past eight and sixteen printable bytes.
+        { { "sixteen printable\xFF, then", std::string("eight by") + '\0' + "te and more" },
+            "sixteen printable" + mark + ", theneight by" + mark + "te and more" },
     };
     test::TempFolder dir;
     const std::string workbook = dir.file(workbookFileName);
