@@ -135,6 +135,16 @@ void ContactEntryReader::Parts::text(bool value, std::string_view bytes)
     m_field.add(bytes, std::max(m_limits.nameBytes, m_limits.valueBytes), m_whole);
 }
 
+void ContactEntryReader::Parts::whole(std::string_view field, std::string_view value)
+{
+    // The normaliser hands on no empty text.
+    start(true);
+    if (!field.empty())
+        text(false, field);
+    if (!value.empty())
+        text(true, value);
+}
+
 HeldText ContactEntryReader::Parts::field() const
 {
     return m_field.length <= m_limits.nameBytes ? m_field.held(m_limits.nameBytes)
@@ -260,10 +270,11 @@ bool ContactEntryReader::endLine(std::string_view raw, ContactEvent& event)
         bool windows1252 = false;
         for (;;) {
             reading = windows1252 ? &m_windows1252 : &m_utf8;
-            reading->parts.start(true);
             reading->line.start(windows1252, m_values);
-            reading->line.feed(raw);
-            reading->line.finish();
+            std::string_view field;
+            std::string_view value;
+            reading->line.whole(raw, field, value);
+            reading->parts.whole(field, value);
             if (windows1252 || !reading->line.beyondAscii() || isValidUtf8(raw))
                 break;
             windows1252 = true;

@@ -95,6 +95,8 @@ public:
         /// they are needed and are not copied.
         void start(bool whole);
         void text(bool value, std::string_view bytes) override;
+        /// Takes a line normalised whole: its two parts, each as one text, as the normaliser hands them on.
+        void whole(std::string_view field, std::string_view value);
         HeldText field() const;
         HeldText value() const;
         /// The text of a colon-less line.

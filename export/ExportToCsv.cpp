@@ -9,6 +9,7 @@
 #include "platform/TemporaryFile.h"
 #include "vcard/PrepareOutputFolder.h"
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <string>
@@ -90,6 +91,8 @@ public:
     virtual void cell(std::string_view text) = 0;
     /// Writes the next cell of the row, whose text `text` hands to a visitor, in one piece or in many.
     virtual void cell(const std::function<void(const Visit&)>& text) = 0;
+    /// Writes the next `count` cells of the row empty, as many calls of `cell` with an empty text would.
+    virtual void emptyCells(std::size_t count) = 0;
     virtual void endRow() = 0;
     /// Completes the table with `permissions` and moves it into place; false when the user stopped it first.
     virtual bool complete(Permissions permissions, JobHost& host) = 0;
@@ -113,6 +116,19 @@ public:
     {
         separate();
         writeCellFrom(m_table, text);
+    }
+    void emptyCells(std::size_t count) override
+    {
+        // An empty cell is its separator alone: a run of them is a run of commas.
+        static const std::string commas(256, ',');
+        if (count == 0)
+            return;
+        count -= m_first ? 1 : 0;
+        m_first = false;
+        for (std::size_t now = 0; count > 0; count -= now) {
+            now = std::min(count, commas.size());
+            m_table.write(std::string_view(commas).substr(0, now));
+        }
     }
     void endRow() override
     {
@@ -156,6 +172,10 @@ public:
     {
         text([this](std::string_view piece) { m_table.addText(piece); });
         m_table.endCell();
+    }
+    void emptyCells(std::size_t count) override
+    {
+        m_table.skipCells(count);
     }
     void endRow() override
     {
@@ -223,7 +243,12 @@ public:
         for (std::size_t column = 0; column < m_cells.size(); ++column) {
             Cell& cell = m_cells[column];
             if (cell.stamp != m_generation) {
-                table.cell(std::string_view {});
+                // Most of a wide table's cells are empty: a run of them goes in one call.
+                std::size_t end = column + 1;
+                while (end < m_cells.size() && m_cells[end].stamp != m_generation)
+                    ++end;
+                table.emptyCells(end - column);
+                column = end - 1;
                 continue;
             }
             if (cell.reread) {

@@ -34,6 +34,10 @@ public:
     void feed(std::string_view piece);
     /// Ends the line.
     void finish();
+    /// Normalises a line given whole, after `start`, instead of `feed` and `finish`, and gives its two parts as the
+    /// sink would receive them, joined: the text before the first colon (all of it when it has none) and the text after
+    /// it. They stay valid until the second call of `feed` or `whole` after this one.
+    void whole(std::string_view line, std::string_view& field, std::string_view& value);
     /// Normalises at once the name of a line with at most `limit` bytes of ASCII before its first colon; else false.
     bool asciiName(std::string_view line, std::size_t limit, std::string_view& name);
     /// True when the line had a colon.
@@ -48,6 +52,9 @@ public:
     }
 
 private:
+    /// The piece normalised, with the bytes carried from the piece before, less the end of a character that
+    /// the next piece may complete unless it is the `last`.
+    std::string_view map(std::string_view piece, bool last);
     void emit(std::string_view text);
     void part(bool value, std::string_view text);
 

@@ -93,6 +93,8 @@ public:
         addText(text);
         endCell();
     }
+    /// Leaves the next `count` cells empty, as `writeCell` with an empty text does for each.
+    void skipCells(std::size_t count);
     /// Ends the current row; the columns it did not reach stay empty. The first row is the header.
     void endRow();
 

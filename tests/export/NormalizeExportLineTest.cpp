@@ -40,6 +40,12 @@ TEST(NormalizeExportLine, DeletesCommasTurnsSemicolonsIntoSpacesUpperCasesTrimsA
         { "fn:jos\xC3\xA9 \xC3\xB1", false, "FN", "JOS\xC3\x89 \xC3\x91" },
         // Deleting the comma joins the two bytes into one letter, which is then upper-cased.
         { "x:\xC3,\xA9", false, "X", "\xC3\x89" },
+        // A character left unfinished at the line's end is kept as it stands, the spaces before it too.
+        { "fn: \xC3\xA9 \xC3", false, "FN", "\xC3\x89 \xC3" },
+        { "  :  ", false, "", "" },
+        // Sixteen bytes and more: the letters' neighbours in ASCII stay as they are.
+        { "x:`az{@AZ[;;,,ok", false, "X", "`AZ{@AZ[  OK" },
+        { "note;x:abcdefghijklmnopqrstuvwxyz0", false, "NOTE X", "ABCDEFGHIJKLMNOPQRSTUVWXYZ0" },
         // A line that is not UTF-8 is read as Windows-1252.
         { "fn:jos\xE9 m\xFCller, \x80 5", true, "FN", "JOS\xC3\x89 M\xC3\x9CLLER \xE2\x82\xAC 5" },
         { "x:\xC3,\xA9", true, "X", "\xC3\x83\xC2\xA9" },
@@ -64,6 +70,18 @@ TEST(NormalizeExportLine, DeletesCommasTurnsSemicolonsIntoSpacesUpperCasesTrimsA
             fields.finish();
             EXPECT_EQ(names.before, c.field) << c.line;
             EXPECT_EQ(names.after, "") << c.line;
+        }
+        // Given whole, the same two parts, with and without the values.
+        for (const bool values : { true, false }) {
+            Parts unused;
+            NormalizeExportLine line(unused);
+            line.start(c.windows1252, values);
+            std::string_view field;
+            std::string_view value;
+            line.whole(c.line, field, value);
+            EXPECT_EQ(field, c.field) << c.line;
+            EXPECT_EQ(line.hasColon() ? value : "-", values ? c.value : c.value == "-" ? "-" : "") << c.line;
+            EXPECT_TRUE(unused.before.empty() && unused.after.empty()) << c.line;
         }
     }
 }

@@ -152,8 +152,17 @@ std::uint64_t writeRows(FileSystem& fs, const std::string& target, const Rows& r
     HeldTarget held(fs, target);
     WorkbookTable table(fs, *held.folder, held.name, rows.empty() ? 0 : rows.front().size(), limits);
     for (const auto& row : rows) {
-        for (const auto& cell : row)
-            table.writeCell(cell);
+        // Runs of empty cells are skipped, as the export skips them.
+        for (std::size_t column = 0; column < row.size(); ++column) {
+            std::size_t empty = 0;
+            while (column + empty < row.size() && row[column + empty].empty())
+                ++empty;
+            if (empty > 0)
+                table.skipCells(empty);
+            column += empty;
+            if (column < row.size())
+                table.writeCell(row[column]);
+        }
         table.endRow();
     }
     EXPECT_TRUE(table.complete(0644, [] { return false; }));
@@ -207,6 +216,8 @@ TEST(WorkbookTable, EveryValueStaysTextAsWritten)
         { "<b>&amp;</b> \"quoted\" 'single'", "carriage\rreturn", "bell\x07" },
         { "_x0041_ stays as written", "_x005F_", "a_x12_b" },
         { "", "middle empty on the left", "" },
+        { "", "", "two empty on the left" },
+        { "sixteen printable\x01 then a control", "0123456789abcdef~\x7F DEL", "eight by\xC3\xA9 then more" },
         { "short row" },
     };
     test::TempFolder dir;
@@ -230,6 +241,9 @@ TEST(WorkbookTable, TextThatIsNotUtf8IsMended)
         { { "\xD0", "\x98\xD0\xB2\xD0", "\xB0\xD0\xBD" }, "Иван" },
         { { "\xF0", "\x9F", "\x98", "\x80!" }, "😀!" },
         { { "ends inside \xF0\x9F" }, "ends inside " + mark },
+        // Past eight and sixteen printable bytes.
+        { { "sixteen printable\xFF, then", std::string("eight by") + '\0' + "te and more" },
+            "sixteen printable" + mark + ", theneight by" + mark + "te and more" },
     };
     test::TempFolder dir;
     const std::string workbook = dir.file(workbookFileName);
