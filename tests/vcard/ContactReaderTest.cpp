@@ -124,16 +124,21 @@ TEST(ContactReader, BothScansForPlainLinesFindTheSameRun)
     const char* const lines[] = { "TEL:1",
         "",
         " folded",
+        " e",
+        "   BEGIN:VCARD",
+        "\xEF\xBB\xBF"
+        "END:VCARD",
         "EMAIL;TYPE=INTERNET:someone@example.org",
         "END:VCARD",
         "BEGIN:VCARD",
         "AGENT:",
+        "Agent;x=y:",
+        "x",
         "NOTE:"
-        "0123456789012345678901234567890123456789012345678901234567890123",
-        "x" };
+        "0123456789012345678901234567890123456789012345678901234567890123" };
     const char* const ends[] = { "\r\n", "\r\n", "\r\n", "\n", "\r" };
     std::mt19937 random(7);
-    for (int round = 0; round < 200; ++round) {
+    for (int round = 0; round < 1000; ++round) {
         std::string text;
         while (text.size() < 700) {
             text += lines[random() % std::size(lines)];
