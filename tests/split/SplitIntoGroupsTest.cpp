@@ -1,12 +1,15 @@
 #include "split/SplitIntoGroups.h"
 
+#include "platform/FileError.h"
 #include "split/SplitContacts.h"
+#include "tests/support/FaultyFileSystem.h"
 #include "tests/support/RecordingHost.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 
 namespace tessely
 {
@@ -136,6 +139,53 @@ TEST(SplitIntoGroups, NamesHaveAtLeastFourDigitsLikeTheNumberedSplit)
     EXPECT_EQ(result.count, 10001u);
     EXPECT_EQ(listFolder(result.location),
         (std::vector<std::string> { "contacts0001-5000.vcf", "contacts10001-10001.vcf", "contacts5001-10000.vcf" }));
+}
+
+/// Group files are written on a thread of their own while the next contacts are read: a failure there, in
+/// the first group or a later one, at any of its blocks, its closing or its naming, still ends the job with
+/// that error, leaves the groups closed before it whole and nothing else, and no file open.
+TEST(SplitIntoGroups, AFailureWhileWritingEndsTheJobAndLeavesOnlyWholeGroups)
+{
+    // Groups of five contacts of 100,000 bytes: each group is two of the writer's blocks and part of a third.
+    std::string input;
+    std::vector<std::string> contacts;
+    for (int contact = 0; contact < 12; ++contact) {
+        contacts.push_back(sized(100000 + static_cast<std::size_t>(contact)));
+        input += contacts.back();
+    }
+    std::map<std::string, std::string> groups;
+    for (std::size_t first = 0; first < contacts.size(); first += 5) {
+        const std::size_t last = std::min(first + 5, contacts.size());
+        std::string& group
+            = groups["contacts" + std::string(4 - std::to_string(first + 1).size(), '0') + std::to_string(first + 1)
+                + "-" + std::string(4 - std::to_string(last).size(), '0') + std::to_string(last) + ".vcf"];
+        for (std::size_t contact = first; contact < last; ++contact)
+            group += contacts[contact];
+    }
+    for (const test::FileOp op :
+        { test::FileOp::CreateTemporary, test::FileOp::Write, test::FileOp::Close, test::FileOp::Move }) {
+        for (std::uint64_t nth = 1; nth <= 9; ++nth) {
+            const std::string where = std::string(test::fileOpName(op)) + " " + std::to_string(nth);
+            const test::TempFolder folder;
+            const std::string source = folder.write("input.vcf", input);
+            test::FaultyFileSystem fs;
+            fs.failAt(op, nth);
+            test::RecordingHost host;
+            bool failed = false;
+            try {
+                SplitIntoGroups(fs, host, source, { 5, 0 });
+            } catch (const FileError&) {
+                failed = true;
+            }
+            EXPECT_EQ(failed, fs.faulted()) << where;
+            EXPECT_EQ(fs.openFiles(), 0) << where;
+            for (const auto& entry : std::filesystem::directory_iterator(folder.file("Split-vCards"))) {
+                const std::string name = entry.path().filename().string();
+                ASSERT_EQ(groups.count(name), 1u) << where << ": " << name;
+                EXPECT_EQ(readFile(entry.path().string()), groups[name]) << where << ": " << name;
+            }
+        }
+    }
 }
 
 /// Every input the fuzz targets keep, grouped in several ways, gives the same bytes in the same order as the

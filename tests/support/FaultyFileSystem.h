@@ -4,6 +4,7 @@
 #include "platform/FileSystem.h"
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -92,7 +93,8 @@ private:
     FileOp m_failOp = FileOp::Open;
     std::uint64_t m_failAt = 0;
     bool m_faulted = false;
-    int m_openFiles = 0;
+    /// Counted from the threads that jobs write on, too.
+    std::atomic<int> m_openFiles { 0 };
     std::size_t m_readLimit = 0;
     std::vector<std::string> m_closed;
 };
